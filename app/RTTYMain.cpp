@@ -1,0 +1,99 @@
+#include "RTTYMain.h"
+
+#include "Banner.h"
+#include "ErrorBox.h"
+#include "HelpText.h"
+#include "TXMMR.h"
+#include "TXMMT.h"
+
+#include <QLabel>
+#include <QShowEvent>
+
+TForm1 *Form1 = nullptr;
+
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), XMMR(new TXMMR(this)), XMMT1(new TXMMT(this))
+{
+    Form1 = this;
+    XMMR->setObjectName(QStringLiteral("XMMR"));
+    XMMT1->setObjectName(QStringLiteral("XMMT1"));
+    setupUi(this);
+    // The designed outer size and place of the window.
+    resize(744, 598);
+    move(161, 38);
+    createStatusPanels();
+    Image2->setPixmap(drawBanner(Image2->size()));
+    Memo6->setPlainText(operatingHelpText());
+
+    connectEngineStart();
+
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::createStatusPanels()
+{
+    static constexpr std::array<int, StatusPanelCount> widths = {250, 80, 50, 50, 50};
+    static const std::array<const char *, StatusPanelCount> texts = {"Status", " Version 0.9b", "",
+                                                                     "", ""};
+    for (int i = 0; i < StatusPanelCount; ++i) {
+        auto *panel = new QLabel(QString::fromLatin1(texts[size_t(i)]), StatusBar1);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(widths[size_t(i)]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i == 1)
+            panel->setAlignment(Qt::AlignCenter);
+        StatusBar1->addWidget(panel);
+        statusPanels_[size_t(i)] = panel;
+    }
+}
+
+QString TForm1::statusPanelText(int panel) const
+{
+    return statusPanels_.at(size_t(panel))->text();
+}
+
+void TForm1::setStatusPanelText(int panel, const QString &text)
+{
+    statusPanels_.at(size_t(panel))->setText(text);
+}
+
+bool TForm1::runHandler(const std::function<void()> &handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const std::exception &error) {
+        showApplicationError(this, QString::fromLocal8Bit(error.what()));
+        return false;
+    }
+}
+
+// The create handler: shows the window, which runs the show handler at once, then hands the
+// focus to START. An error in the show handler ends the create handler there.
+void TForm1::FormCreate()
+{
+    show();
+    if (!showCompleted_)
+        return;
+    Button3->setVisible(true);
+    Button3->setFocus();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        showCompleted_ = runHandler([this] { FormShow(); });
+}
+
+// The host conversation is opened here once it exists.
+void TForm1::FormShow() {}
+
+// Typed characters go to the focused widget only.
+void TForm1::FormKeyPress(char &) {}

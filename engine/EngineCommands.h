@@ -1,0 +1,59 @@
+// The engine's command codes, switch words and command lines as the terminal sends them, and
+// MakeLong, which packs two 16-bit command values into one.
+#pragma once
+
+#include <cstdint>
+
+// Packs low into the low 16 bits and high into the high 16 bits.
+constexpr std::int32_t MakeLong(std::uint16_t low, std::uint16_t high)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(low) |
+                                     (static_cast<std::uint32_t>(high) << 16));
+}
+
+namespace engine {
+
+// PostCommand codes.
+enum Command : std::int32_t {
+    CmdTransmitControl = 3, // values below
+    CmdRequestParameters = 7,
+    CmdBaud = 8,            // baud x 100
+    CmdMarkHz = 9,
+    CmdSpaceHz = 10,
+    CmdHamDefaults = 12,
+    CmdSetup = 13,
+    CmdSquelchLevel = 15,   // 0..1023
+    CmdNotchHz = 23,
+    CmdMarkAndShift = 27,   // MakeLong(mark Hz, shift Hz)
+};
+
+// Values of CmdTransmitControl.
+enum TransmitControl : std::int32_t {
+    TxStopNow = 0,
+    TxReceiveAfterSending = 1,
+    TxTransmit = 2,
+    TxSwitchToTransmit = 3,
+    TxClearBuffer = 4,
+};
+
+// SetOption codes.
+constexpr std::int16_t OptionBeforeTransmit = 1;
+constexpr std::int16_t OptionAfterConfigure = 8;
+
+// The switch word sent at START: every demodulator switch back to its default.
+constexpr std::int32_t SwitchResetAll = -128;
+
+// The standard tones, in Hz.
+constexpr std::int16_t StandardMarkHz = 2125;
+constexpr std::int16_t StandardSpaceHz = 2295;
+constexpr std::int16_t StandardShiftHz = StandardSpaceHz - StandardMarkHz;
+
+// Command lines written to InvokeCommand.
+inline constexpr char EngineForTerminal[] = "MMTTY.EXE -m";
+inline constexpr char EngineOnItsOwn[] = "MMTTY.EXE ";
+
+// The TCP link's greeting to a new connection: SendCode(n, 241), then SendValue(n, 0).
+constexpr std::int16_t TcpGreetingCode = 241;
+constexpr std::int16_t TcpGreetingValue = 0;
+
+} // namespace engine

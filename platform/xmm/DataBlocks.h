@@ -1,0 +1,46 @@
+// The blocks that the engine hands to the display controls, one definition for both sides.
+//
+// FFT block:     `size` int16 values; value i is the power around i * sampfreq / (2 * size) Hz,
+//                in hundredths of a dB relative to a full-scale sine (so -12000 is -120 dB).
+// XY block:      int32 count n, then n pairs of int32 (x, y) in -32768..32767; x is the mark
+//                channel's output, y the space channel's.
+// Status record: int32 fields at the fixed places below; field 0 holds the number of fields,
+//                so that a reader can tell which of the later fields an engine provides.
+#pragma once
+
+#include <cstdint>
+
+namespace xmm {
+
+// Field indices of the status record. New fields go at the end.
+enum StatusField : int {
+    StatusFieldCount = 0,   // number of int32 fields in the record, this one included
+    StatusSignalLevel = 1,  // 0..1023, the scale of the squelch command
+    StatusSquelchLevel = 2, // 0..1023
+    StatusSquelchOpen = 3,  // 0 closed, 1 open
+    StatusMarkHz = 4,       // mark tone as tracked now
+    StatusSpaceHz = 5,      // space tone as tracked now
+    StatusNotch1Hz = 6,     // 0 = off
+    StatusNotch2Hz = 7,     // 0 = off
+    StatusBaudX100 = 8,     // 4545, 7500
+    StatusSwitchWord = 9,   // the engine's switch word
+    StatusTransmitting = 10, // 0 receiving, 1 transmitting
+    StatusOverflow = 11,    // samples clipped at full scale since the count was last read
+    StatusFieldsKnown = 12  // the number of fields defined here
+};
+
+// Reads field `index` of a status record, or `fallback` when the record is shorter.
+inline std::int32_t statusField(const std::int32_t *record, int index, std::int32_t fallback = 0)
+{
+    if (record == nullptr || index < 0 || index >= record[StatusFieldCount])
+        return fallback;
+    return record[index];
+}
+
+// Largest number of points an XY block may carry; a reader ignores a larger count.
+constexpr std::int32_t MaxXyPoints = 4096;
+
+// Range of the values of an FFT block: hundredths of a dB, -327.68 dB .. 0 dB full scale.
+constexpr std::int16_t FftFloorCentiDb = -12000;
+
+} // namespace xmm

@@ -1,0 +1,113 @@
+#include "TXMMR.h"
+
+#include "EngineSide.h"
+#include "ProcessEngineSide.h"
+
+TXMMR::TXMMR(QObject *parent)
+    : QObject(parent), ObservedControl(this), side_(std::make_unique<xmm::ProcessEngineSide>())
+{
+    bindSide();
+}
+
+TXMMR::~TXMMR() = default;
+
+void TXMMR::setEngineSide(std::unique_ptr<xmm::EngineSide> side)
+{
+    if (side_ && side_->isRunning())
+        side_->stop();
+    side_ = std::move(side);
+    bindSide();
+}
+
+void TXMMR::bindSide()
+{
+    using xmm::EngineSide;
+    EngineSide *side = side_.get();
+    connect(side, &EngineSide::engineConnected, this, &TXMMR::OnConnected);
+    connect(side, &EngineSide::engineDisconnected, this, &TXMMR::OnDisconnected);
+    connect(side, &EngineSide::charReceived, this, &TXMMR::OnCharRcvd);
+    connect(side, &EngineSide::pttChanged, this, &TXMMR::OnPttEvent);
+    connect(side, &EngineSide::fftBlock, this, &TXMMR::OnNotifyFFT);
+    connect(side, &EngineSide::xyBlock, this, &TXMMR::OnNotifyXY);
+    connect(side, &EngineSide::statusRecord, this, &TXMMR::OnNotifyNMMR);
+}
+
+bool TXMMR::PostCommand(std::int32_t command, std::int32_t value)
+{
+    noteCall("PostCommand", QStringLiteral("%1, %2").arg(command).arg(value));
+    if (!side_->isRunning())
+        return false;
+    side_->postCommand(command, value);
+    return true;
+}
+
+bool TXMMR::SetSwitch(std::int32_t word)
+{
+    noteCall("SetSwitch", QString::number(word));
+    if (!side_->isRunning())
+        return false;
+    side_->setSwitch(word);
+    return true;
+}
+
+bool TXMMR::SetOption(std::int16_t option)
+{
+    noteCall("SetOption", QString::number(option));
+    if (!side_->isRunning())
+        return false;
+    side_->setOption(option);
+    return true;
+}
+
+bool TXMMR::SendText(const QString &text)
+{
+    noteCall("SendText", QLatin1Char('"') + text + QLatin1Char('"'));
+    if (!side_->isRunning())
+        return false;
+    side_->sendText(text);
+    return true;
+}
+
+void TXMMR::setbActive(bool active)
+{
+    noteWrite("bActive", xmm::boolText(active));
+    if (!active) {
+        if (side_->isRunning())
+            side_->stop();
+    } else if (!side_->isRunning()) {
+        side_->start(invokeCommand_);
+    }
+}
+
+void TXMMR::setInvokeCommand(const QString &commandLine)
+{
+    noteWrite("InvokeCommand", QLatin1Char('"') + commandLine + QLatin1Char('"'));
+    invokeCommand_ = commandLine;
+}
+
+QString TXMMR::verMMTTY() const
+{
+    const QString version = side_->version();
+    noteRead("verMMTTY", QLatin1Char('"') + version + QLatin1Char('"'));
+    return version;
+}
+
+std::int32_t TXMMR::OverFlow() const
+{
+    const std::int32_t count = side_->overflow();
+    noteRead("OverFlow", QString::number(count));
+    return count;
+}
+
+std::int32_t TXMMR::smpDemFreq() const
+{
+    const std::int32_t rate = side_->demSampleFreq();
+    noteRead("smpDemFreq", QString::number(rate));
+    return rate;
+}
+
+void TXMMR::setPTT(bool on)
+{
+    noteWrite("PTT", xmm::boolText(on));
+    side_->setPtt(on);
+}

@@ -1,0 +1,32 @@
+// The XY scope: each XY block drawn as points with the mark channel across and the space
+// channel up, so that a tuned RTTY signal draws a cross. HighQuality joins the points with
+// smooth lines instead of plotting dots.
+#pragma once
+
+#include "CallObserver.h"
+
+#include <QPolygonF>
+#include <QWidget>
+#include <cstdint>
+
+class TXMMXY : public QWidget, public xmm::ObservedControl {
+    Q_OBJECT
+public:
+    explicit TXMMXY(QWidget *parent = nullptr);
+
+    void DrawXY(const std::int32_t *pXY);
+    void Clear();
+
+    bool HighQuality() const;
+    void setHighQuality(bool high);
+    void setDemSampleFreq(std::int16_t hz);
+    std::int16_t demSampleFreq() const { return demSampleFreq_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPolygonF points_; // in -1..1 on both axes
+    bool highQuality_ = false;
+    std::int16_t demSampleFreq_ = 0;
+};

@@ -1,0 +1,37 @@
+// A main window with a fake engine side attached, as each window test starts it: constructed
+// (so shown, with the focus on START), its log then emptied.
+#pragma once
+
+#include "FakeEngineSide.h"
+#include "RTTYMain.h"
+#include "TXMMR.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TForm1>();
+        auto side = std::make_unique<FakeEngineSide>();
+        engine = side.get();
+        form->XMMR->setEngineSide(std::move(side));
+        xmm::attachCallObserver(form.get(), engine);
+    }
+
+    void TearDown() override { form.reset(); }
+
+    // The log entries that start with prefix, in order.
+    QStringList logOf(const QString &prefix) const
+    {
+        QStringList entries;
+        for (const QString &entry : engine->log)
+            if (entry.startsWith(prefix))
+                entries << entry;
+        return entries;
+    }
+
+    std::unique_ptr<TForm1> form;
+    FakeEngineSide *engine = nullptr;
+};
