@@ -11,8 +11,7 @@
 
 TForm1 *Form1 = nullptr;
 
-TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), XMMR(new TXMMR(this)), XMMT1(new TXMMT(this))
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent), XMMR(new TXMMR(this)), XMMT1(new TXMMT(this))
 {
     Form1 = this;
     XMMR->setObjectName(QStringLiteral("XMMR"));

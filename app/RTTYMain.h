@@ -63,9 +63,8 @@ private:
     template <typename Sender, typename Signal, typename... Args>
     void bind(Sender *sender, Signal signal, void (TForm1::*handler)(Args...))
     {
-        connect(sender, signal, this, [this, handler](Args... args) {
-            runHandler([&] { (this->*handler)(args...); });
-        });
+        connect(sender, signal, this,
+                [this, handler](Args... args) { runHandler([&] { (this->*handler)(args...); }); });
     }
 
     void createStatusPanels();

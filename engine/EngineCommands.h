@@ -17,14 +17,14 @@ namespace engine {
 enum Command : std::int32_t {
     CmdTransmitControl = 3, // values below
     CmdRequestParameters = 7,
-    CmdBaud = 8,            // baud x 100
+    CmdBaud = 8, // baud x 100
     CmdMarkHz = 9,
     CmdSpaceHz = 10,
     CmdHamDefaults = 12,
     CmdSetup = 13,
-    CmdSquelchLevel = 15,   // 0..1023
+    CmdSquelchLevel = 15, // 0..1023
     CmdNotchHz = 23,
-    CmdMarkAndShift = 27,   // MakeLong(mark Hz, shift Hz)
+    CmdMarkAndShift = 27, // MakeLong(mark Hz, shift Hz)
 };
 
 // Values of CmdTransmitControl.

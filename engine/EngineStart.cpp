@@ -1,14 +1,13 @@
 // Starting and restarting the engine, the standard tones, and what the window does when the
 // engine link or the TCP link connects or disconnects.
-#include "app/RTTYMain.h"
-#include "engine/EngineCommands.h"
-
 #include "TXMMLvl.h"
 #include "TXMMR.h"
 #include "TXMMSpec.h"
 #include "TXMMT.h"
 #include "TXMMWater.h"
 #include "TXMMXY.h"
+#include "app/RTTYMain.h"
+#include "engine/EngineCommands.h"
 
 using namespace engine;
 

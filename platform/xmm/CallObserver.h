@@ -12,8 +12,8 @@ namespace xmm {
 class CallObserver {
 public:
     virtual ~CallObserver() = default;
-    // entry reads "<control>.<member>(<arguments>)" for an operation, "<control>.<property> := <value>"
-    // for a write and "<control>.<property> -> <value>" for a read.
+    // entry reads "<control>.<member>(<arguments>)" for an operation, "<control>.<property> :=
+    // <value>" for a write and "<control>.<property> -> <value>" for a read.
     virtual void controlCalled(const QString &entry) = 0;
 };
 

@@ -14,19 +14,19 @@ namespace xmm {
 
 // Field indices of the status record. New fields go at the end.
 enum StatusField : int {
-    StatusFieldCount = 0,   // number of int32 fields in the record, this one included
-    StatusSignalLevel = 1,  // 0..1023, the scale of the squelch command
-    StatusSquelchLevel = 2, // 0..1023
-    StatusSquelchOpen = 3,  // 0 closed, 1 open
-    StatusMarkHz = 4,       // mark tone as tracked now
-    StatusSpaceHz = 5,      // space tone as tracked now
-    StatusNotch1Hz = 6,     // 0 = off
-    StatusNotch2Hz = 7,     // 0 = off
-    StatusBaudX100 = 8,     // 4545, 7500
-    StatusSwitchWord = 9,   // the engine's switch word
+    StatusFieldCount = 0,    // number of int32 fields in the record, this one included
+    StatusSignalLevel = 1,   // 0..1023, the scale of the squelch command
+    StatusSquelchLevel = 2,  // 0..1023
+    StatusSquelchOpen = 3,   // 0 closed, 1 open
+    StatusMarkHz = 4,        // mark tone as tracked now
+    StatusSpaceHz = 5,       // space tone as tracked now
+    StatusNotch1Hz = 6,      // 0 = off
+    StatusNotch2Hz = 7,      // 0 = off
+    StatusBaudX100 = 8,      // 4545, 7500
+    StatusSwitchWord = 9,    // the engine's switch word
     StatusTransmitting = 10, // 0 receiving, 1 transmitting
-    StatusOverflow = 11,    // samples clipped at full scale since the count was last read
-    StatusFieldsKnown = 12  // the number of fields defined here
+    StatusOverflow = 11,     // samples clipped at full scale since the count was last read
+    StatusFieldsKnown = 12   // the number of fields defined here
 };
 
 // Reads field `index` of a status record, or `fallback` when the record is shorter.

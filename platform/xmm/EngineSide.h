@@ -27,7 +27,7 @@ public:
     virtual void sendText(const QString &text) = 0;
     virtual void setPtt(bool on) = 0;
 
-    virtual QString version() const = 0;      // the engine's version text; empty before hello
+    virtual QString version() const = 0;            // the engine's version text; empty before hello
     virtual std::int32_t demSampleFreq() const = 0; // the demodulator's sample rate in Hz
     virtual std::int32_t overflow() const = 0;      // clipped samples since the last status record
 

@@ -54,8 +54,8 @@ int FrequencyDisplay::xForFreq(int hz) const
 }
 
 QVector<std::int16_t> FrequencyDisplay::columnsFromBlock(const std::int16_t *values,
-                                                        std::int16_t size,
-                                                        std::int16_t sampleRate) const
+                                                         std::int16_t size,
+                                                         std::int16_t sampleRate) const
 {
     const int pixels = width();
     QVector<std::int16_t> columns(std::max(0, pixels), xmm::FftFloorCentiDb);

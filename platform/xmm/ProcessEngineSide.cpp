@@ -37,9 +37,9 @@ void ProcessEngineSide::start(const QString &commandLine)
     if (isRunning())
         stop();
     version_.clear();
-    const auto invocation =
-        resolveEngineCommandLine(commandLine, QCoreApplication::applicationDirPath(),
-                                 qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts));
+    const auto invocation = resolveEngineCommandLine(
+        commandLine, QCoreApplication::applicationDirPath(),
+        qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts));
     if (!invocation) {
         // Reported through the event loop, as a failed launch would be.
         QMetaObject::invokeMethod(this, &ProcessEngineSide::failStart, Qt::QueuedConnection);
@@ -85,6 +85,9 @@ void ProcessEngineSide::postCommand(std::int32_t, std::int32_t) {}
 void ProcessEngineSide::setSwitch(std::int32_t) {}
 void ProcessEngineSide::setOption(std::int16_t) {}
 void ProcessEngineSide::sendText(const QString &) {}
-void ProcessEngineSide::setPtt(bool on) { ptt_ = on; }
+void ProcessEngineSide::setPtt(bool on)
+{
+    ptt_ = on;
+}
 
 } // namespace xmm

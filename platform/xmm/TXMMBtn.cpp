@@ -56,7 +56,8 @@ void TXMMBtn::paintEvent(QPaintEvent *)
     if (captionColor_.isValid())
         option.palette.setColor(QPalette::ButtonText, captionColor_);
     if (state_) // a pressed toggle reads as lit, not only as sunken
-        option.palette.setColor(QPalette::Button, option.palette.color(QPalette::Midlight).darker(115));
+        option.palette.setColor(QPalette::Button,
+                                option.palette.color(QPalette::Midlight).darker(115));
     painter.drawControl(QStyle::CE_PushButton, option);
 }
 

@@ -21,7 +21,8 @@ public:
     explicit TXMMR(QObject *parent = nullptr);
     ~TXMMR() override;
 
-    // Replaces the engine side (the control takes ownership); the running engine, if any, is stopped.
+    // Replaces the engine side (the control takes ownership); the running engine, if any, is
+    // stopped.
     void setEngineSide(std::unique_ptr<xmm::EngineSide> side);
     xmm::EngineSide *engineSide() const { return side_.get(); }
 

@@ -14,8 +14,11 @@ constexpr QRgb Background = 0xff000814;
 const std::array<QRgb, 256> &waterColours()
 {
     static const std::array<QRgb, 256> colours = [] {
-        struct Stop { int at; int r, g, b; };
-        const Stop stops[] = {{0, 0, 8, 20},     {70, 0, 40, 140},   {130, 0, 170, 220},
+        struct Stop {
+            int at;
+            int r, g, b;
+        };
+        const Stop stops[] = {{0, 0, 8, 20},      {70, 0, 40, 140},   {130, 0, 170, 220},
                               {180, 230, 230, 0}, {225, 255, 120, 0}, {255, 255, 255, 255}};
         std::array<QRgb, 256> table{};
         for (int i = 0; i < 256; ++i) {

@@ -1,6 +1,7 @@
 // The application's standard error box: an error thrown in a handler is shown with its message
 // and ends that handler only; the program goes on.
 #include "ErrorBox.h"
+
 #include "WindowFixture.h"
 
 #include <QMessageBox>

@@ -1,12 +1,11 @@
 // The main window as it stands after start-up: every widget under its name with its text,
 // visibility and tooltip, the notebook, the status bar, the focus and the window's geometry.
-#include "WindowFixture.h"
-
 #include "TXMMBtn.h"
 #include "TXMMLvl.h"
 #include "TXMMSpec.h"
 #include "TXMMWater.h"
 #include "TXMMXY.h"
+#include "WindowFixture.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -104,7 +103,8 @@ const Expected widgets[] = {
     {"Label13", "QLabel", "-", true, ""},
     {"Button7", "QPushButton", "Notch", true, "Set RX Notch value 300 to 2500 Hz"},
     {"SpinEdit5", "QSpinBox", "500", true, "Notch freq (0 - 2500 Hz)"},
-    {"Button11", "QPushButton", "Set Up Ports etc", true, "Adjust COM ports, RTTY Engine setting etc."},
+    {"Button11", "QPushButton", "Set Up Ports etc", true,
+     "Adjust COM ports, RTTY Engine setting etc."},
     {"Button30", "QPushButton", "RunMMTTY", true, "Run the original MMTTY program"},
     {"Label18", "QLabel", "Press the START button.", true, ""},
     {"Label19", "QLabel",
@@ -142,8 +142,9 @@ TEST_F(MainWindowTest, EveryWidgetHasItsNameTextVisibilityAndTooltip)
         auto *widget = form->findChild<QWidget *>(QString::fromLatin1(e.name));
         ASSERT_NE(widget, nullptr);
         EXPECT_STREQ(widget->metaObject()->className(), e.className);
-        if (e.text)
+        if (e.text) {
             EXPECT_EQ(textOf(widget), QString::fromLatin1(e.text));
+        }
         EXPECT_EQ(!widget->isHidden(), e.shown);
         EXPECT_EQ(widget->toolTip(), QString::fromLatin1(e.toolTip));
     }
@@ -157,8 +158,10 @@ TEST_F(MainWindowTest, OnlyListedWidgetsCarryTooltips)
             listed << QString::fromLatin1(e.name);
     const auto all = form->findChildren<QWidget *>();
     for (QWidget *widget : all) {
-        if (!widget->toolTip().isEmpty())
-            EXPECT_TRUE(listed.contains(widget->objectName())) << widget->objectName().toStdString();
+        if (!widget->toolTip().isEmpty()) {
+            EXPECT_TRUE(listed.contains(widget->objectName()))
+                << widget->objectName().toStdString();
+        }
     }
     EXPECT_TRUE(form->toolTip().isEmpty());
 }
@@ -186,7 +189,7 @@ TEST_F(MainWindowTest, WindowCaptionSizeAndPlace)
 
 TEST_F(MainWindowTest, NotebookHasSevenPagesWithRttySettingsShown)
 {
-    const QStringList titles = {"TS2000 Settings", "Frequencies", "Messages",    "Utilities",
+    const QStringList titles = {"TS2000 Settings", "Frequencies",   "Messages",   "Utilities",
                                 "Logger",          "RTTY Settings", "Simple Help"};
     const QStringList names = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4",
                                "TabSheet5", "TabSheet6", "TabSheet7"};
@@ -197,8 +200,9 @@ TEST_F(MainWindowTest, NotebookHasSevenPagesWithRttySettingsShown)
     }
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet6);
     // The holders of the radio's state sit on the first page.
-    for (QWidget *w : {static_cast<QWidget *>(form->Edit1), static_cast<QWidget *>(form->Label5),
-                       static_cast<QWidget *>(form->SpinEdit4), static_cast<QWidget *>(form->label15)}) {
+    for (QWidget *w :
+         {static_cast<QWidget *>(form->Edit1), static_cast<QWidget *>(form->Label5),
+          static_cast<QWidget *>(form->SpinEdit4), static_cast<QWidget *>(form->label15)}) {
         EXPECT_TRUE(form->TabSheet1->isAncestorOf(w)) << w->objectName().toStdString();
     }
 }
@@ -247,7 +251,8 @@ TEST_F(MainWindowTest, NoWidgetOfTheWindowOverlapsAnotherOrLeavesItsParent)
         if (!w->isHidden() && !w->objectName().isEmpty() && !w->objectName().startsWith("qt_") &&
             w->parentWidget() &&
             (w->parentWidget() == form->centralWidget() ||
-             w->parentWidget()->parentWidget() == form->PageControl1->findChild<QWidget *>("qt_tabwidget_stackedwidget")))
+             w->parentWidget()->parentWidget() ==
+                 form->PageControl1->findChild<QWidget *>("qt_tabwidget_stackedwidget")))
             byParent[w->parentWidget()] << w;
     ASSERT_FALSE(byParent.isEmpty());
     for (auto it = byParent.cbegin(); it != byParent.cend(); ++it) {

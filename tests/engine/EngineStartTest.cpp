@@ -1,10 +1,9 @@
 // Starting the engine, the standard tones, and the window's answers to the links' connection
 // events, as seen in the ordered log of the fake engine side.
-#include "WindowFixture.h"
-
 #include "TXMMBtn.h"
 #include "TXMMT.h"
 #include "TXMMXY.h"
+#include "WindowFixture.h"
 #include "engine/EngineCommands.h"
 
 #include <QLabel>
@@ -78,7 +77,8 @@ TEST_F(EngineStartTest, OvaHamSetsAndShowsTheStandardTones)
     form->Spectram->setSpaceFreq(1170);
     engine->log.clear();
     form->Button29->click();
-    EXPECT_EQ(logOf("XMMR."), QStringList({"XMMR.PostCommand(9, 2125)", "XMMR.PostCommand(10, 2295)"}));
+    EXPECT_EQ(logOf("XMMR."),
+              QStringList({"XMMR.PostCommand(9, 2125)", "XMMR.PostCommand(10, 2295)"}));
     EXPECT_EQ(form->Label12->text(), "2295 Space");
     EXPECT_EQ(form->Label13->text(), "2125 Mark");
     EXPECT_EQ(form->Spectram->MarkFreq(), 2125);

@@ -43,8 +43,9 @@ TEST(TXMMBtn, WritesAreObservedButTheOperatorsClickIsNot)
     button->setVisible(false);
     button->setVisible(true);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(recorder.entries, QStringList({"XMMBtn9.State := true", R"(XMMBtn9.Caption := "NOT")",
-                                             "XMMBtn9.Visible := false", "XMMBtn9.Visible := true"}));
+    EXPECT_EQ(recorder.entries,
+              QStringList({"XMMBtn9.State := true", R"(XMMBtn9.Caption := "NOT")",
+                           "XMMBtn9.Visible := false", "XMMBtn9.Visible := true"}));
     xmm::attachCallObserver(&parent, nullptr);
     button->setState(true);
     EXPECT_EQ(recorder.entries.size(), 4);

@@ -47,7 +47,8 @@ TEST(EngineCommandLine, LooksBesideTheTerminalFirstThenOnThePath)
     EXPECT_EQ(found->program, local);
     EXPECT_EQ(found->arguments, QStringList({"-m"}));
 
-    found = xmm::resolveEngineCommandLine("MMTTY.EXE ", QDir::tempPath() + "/nowhere", {onPath.path()});
+    found =
+        xmm::resolveEngineCommandLine("MMTTY.EXE ", QDir::tempPath() + "/nowhere", {onPath.path()});
     ASSERT_TRUE(found);
     EXPECT_EQ(found->program, remote);
     EXPECT_TRUE(found->arguments.isEmpty());
@@ -84,7 +85,8 @@ TEST(EngineLaunch, AProgramThatNeverGreetsIsStoppedAndReportedAfterTheBound)
 {
     QTemporaryDir dir;
     const QString pidFile = dir.filePath("pid");
-    writeScript(dir, "silent-engine", "echo $$ > " + pidFile.toLocal8Bit() + "\nexec /bin/sleep 60\n");
+    writeScript(dir, "silent-engine",
+                "echo $$ > " + pidFile.toLocal8Bit() + "\nexec /bin/sleep 60\n");
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", dir.path().toLocal8Bit());
 
