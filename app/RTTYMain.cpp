@@ -25,6 +25,12 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), XMMR(new TXMMR(this)), XM
     Memo6->setPlainText(operatingHelpText());
 
     connectEngineStart();
+    connectMenus();
+    connectTuningDisplays();
+    connectDemodulatorSwitches();
+    connectReceiveWindow();
+    connectTransmitPath();
+    connectMacros();
 
     FormCreate();
 }

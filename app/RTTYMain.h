@@ -11,6 +11,7 @@
 #include <functional>
 
 class QLabel;
+class TXMMBtn;
 class TXMMR;
 class TXMMT;
 
@@ -55,6 +56,80 @@ public:
     void XMMT1GetProfileName(std::int16_t nIndex, std::int16_t nProfile, QString *pStr);
     void XMMT1NotifyNMMT(std::int16_t nIndex, const std::int32_t *pNMMT);
 
+    // --- tuning displays ---
+    void XMMRNotifyFFT(const std::int16_t *pFFT, std::int16_t size, std::int16_t sampfreq);
+    void XMMRNotifyXY(const std::int32_t *pXY);
+    void XMMRNotifyNMMR(const std::int32_t *pNMMR);
+    void XMMT1NotifyFFT(std::int16_t nIndex, const std::int16_t *pFFT, std::int16_t size,
+                        std::int16_t sampfreq);
+    void XMMT1NotifyXY(std::int16_t nIndex, const std::int32_t *pXY);
+    void SpectramLMouseDown(std::int16_t freq);
+    void SpectramRMouseDown(std::int16_t freq);
+    void SpectramRMouseMove(std::int16_t freq);
+    void SpectramRMouseUp(std::int16_t freq);
+    void LevelLMouseDown(std::int16_t level);
+    void Button7Click();
+    void HighXYQuality1Click();
+    void NOTHighXY1Click();
+
+    // --- demodulator switches and presets ---
+    void XMMBtn1LButtonClick();
+    void XMMBtn2LButtonClick();
+    void XMMBtn3LButtonClick();
+    void XMMBtn4LButtonClick();
+    void XMMBtn5LButtonClick();
+    void XMMBtn6LButtonClick();
+    void XMMBtn7LButtonClick();
+    void XMMBtn9LButtonClick();
+    void XMMBtn11LButtonClick();
+    void XMMBtn15LButtonClick();
+    void Button17Click();
+    void Button27Click();
+    void Button28Click();
+    void Button15Click();
+    void Button20Click();
+    void Button21Click();
+    void Button12Click();
+    void Button13Click();
+
+    // --- menus and information boxes ---
+    void Exit2Click();
+    void notyetavailable1Click();
+    void About1Click();
+    void Help2Click();
+    void WindowsAudioPanel1Click();
+    void Others1Click();
+
+    // --- receive window ---
+    void XMMRCharRcvd(std::int16_t bChar);
+    void TextKeyPress(char &Key);
+    void Button14Click();
+    void Clear2Click();
+
+    // --- transmit path and transmit control ---
+    void TransmitKeyPress(char &Key);
+    void XMMT1CharRcvd(std::int16_t nIndex, std::int16_t bChar);
+    void XMMT1PttEvent(std::int16_t nIndex, std::int16_t btx);
+    void XMMBtn12LButtonClick();
+    void XMMBtn13LButtonClick();
+    void XMMBtn14LButtonClick();
+    void Button5Click();
+    void Button8Click();
+    void Button9Click();
+    void Button10Click();
+    void Button6Click();
+    void ClearTXWindow1Click();
+    void StopsendingNOW1Click();
+    void Receiveaftertransmission1Click();
+    void SwitchtoTransmit1Click();
+    void ClearTXbuffer1Click();
+
+    // --- message macros ---
+    void Button16Click();
+    void Button19Click();
+    void Button22Click();
+    void Button23Click();
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -69,6 +144,13 @@ private:
 
     void createStatusPanels();
     void connectEngineStart();
+    void connectMenus();
+    void connectTuningDisplays();
+    void connectDemodulatorSwitches();
+    void sendToggleSwitch(TXMMBtn *button, std::int32_t pressed, std::int32_t released);
+    void connectReceiveWindow();
+    void connectTransmitPath();
+    void connectMacros();
     void restartEngine(const char *commandLine);
 
     std::array<QLabel *, StatusPanelCount> statusPanels_{};

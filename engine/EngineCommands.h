@@ -40,6 +40,18 @@ enum TransmitControl : std::int32_t {
 constexpr std::int16_t OptionBeforeTransmit = 1;
 constexpr std::int16_t OptionAfterConfigure = 8;
 
+// Switch words sent by the demodulator's buttons (their meaning: docs/engine-link.md).
+constexpr std::int32_t SwitchOff = 0;
+constexpr std::int32_t SwitchAfc = 4;
+constexpr std::int32_t SwitchNet = 12;
+constexpr std::int32_t SwitchAtc = 20;
+constexpr std::int32_t SwitchTxBandpass = 36;
+constexpr std::int32_t SwitchLms = 68;
+constexpr std::int32_t SwitchSquelch = 132;
+constexpr std::int32_t SwitchReverse = 260;
+constexpr std::int32_t SwitchUnshiftOnSpace = 516;
+constexpr std::int32_t SwitchNotchOff = 8196;
+constexpr std::int32_t SwitchNotchOn = -8;
 // The switch word sent at START: every demodulator switch back to its default.
 constexpr std::int32_t SwitchResetAll = -128;
 

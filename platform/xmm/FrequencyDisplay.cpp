@@ -39,6 +39,12 @@ void FrequencyDisplay::setWidthFreq(std::int16_t hz)
     update();
 }
 
+void FrequencyDisplay::setWidthPixels(int pixels)
+{
+    noteWrite("Width", QString::number(pixels));
+    resize(pixels, height());
+}
+
 std::int16_t FrequencyDisplay::freqAtX(int x) const
 {
     const int pixels = std::max(1, width());

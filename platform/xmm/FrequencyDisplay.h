@@ -19,6 +19,9 @@ public:
     std::int16_t WidthFreq() const;
     void setWidthFreq(std::int16_t hz);
 
+    // The control's width on the window, in pixels.
+    void setWidthPixels(int pixels);
+
     // Frequency in Hz under pixel column x (x clamped to the control), and back.
     std::int16_t freqAtX(int x) const;
     int xForFreq(int hz) const;

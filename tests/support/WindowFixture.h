@@ -3,9 +3,11 @@
 #pragma once
 
 #include "FakeEngineSide.h"
+#include "QtPrinters.h"
 #include "RTTYMain.h"
 #include "TXMMR.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -18,6 +20,9 @@ protected:
         engine = side.get();
         form->XMMR->setEngineSide(std::move(side));
         xmm::attachCallObserver(form.get(), engine);
+        // The window is the active one, as the operator's is: its shortcuts work.
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 2000));
     }
 
     void TearDown() override { form.reset(); }

@@ -1,0 +1,219 @@
+// The TCP link with real sockets: the handshake and greeting, characters into the transmit
+// window, and clients that break the rules dropped without disturbing the others.
+#include "TXMMT.h"
+#include "TcpLinkClient.h"
+#include "WindowFixture.h"
+
+class TcpLinkTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        form->XMMT1->setPort(0);
+        form->XMMT1->setHelloTimeout(300);
+        form->Button3->click(); // START activates the link
+        ASSERT_TRUE(form->XMMT1->isActive());
+        port = form->XMMT1->serverPort();
+        engine->log.clear();
+    }
+
+    // A client that has said hello and received hello, code 241 and value 0.
+    std::unique_ptr<TcpLinkClient> greetedClient()
+    {
+        auto client = std::make_unique<TcpLinkClient>(port);
+        EXPECT_TRUE(client->waitConnected());
+        client->hello();
+        EXPECT_TRUE(client->waitFrames(3));
+        return client;
+    }
+
+    quint16 port = 0;
+};
+
+TEST_F(TcpLinkTest, AClientIsGreetedAfterItsHello)
+{
+    auto client = greetedClient();
+    ASSERT_EQ(client->received.size(), 3u);
+    EXPECT_EQ(client->received[0].type, tcplink::ServerHello);
+    EXPECT_EQ(client->received[1].type, tcplink::ServerCode);
+    EXPECT_EQ(client->shortValue(1), 241);
+    EXPECT_EQ(client->received[2].type, tcplink::ServerValue);
+    EXPECT_EQ(client->shortValue(2), 0);
+    EXPECT_EQ(engine->log, QStringList({"XMMT1.SendCode(1, 241)", "XMMT1.SendValue(1, 0)"}));
+}
+
+TEST_F(TcpLinkTest, CharactersReachTheTransmitWindowAndComeBackOnIndexOne)
+{
+    auto client = greetedClient();
+    for (char c : QByteArray("CQ\r\n"))
+        client->sendChar(c);
+    ASSERT_TRUE(client->waitFrames(3 + 4));
+    EXPECT_EQ(form->Transmit->toPlainText(), "CQ\n");
+    for (std::size_t i = 3; i < 7; ++i)
+        EXPECT_EQ(client->received[i].type, tcplink::ServerChar);
+    EXPECT_EQ(client->shortValue(3), 'C');
+    EXPECT_EQ(client->shortValue(6), 10);
+}
+
+TEST_F(TcpLinkTest, AClientSendingGarbageIsDroppedAndTheNextOneWorks)
+{
+    TcpLinkClient garbage(port);
+    ASSERT_TRUE(garbage.waitConnected());
+    garbage.sendRaw(QByteArray("GET / HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(garbage.waitClosed());
+
+    auto good = greetedClient();
+    EXPECT_EQ(good->shortValue(1), 241);
+    good->sendChar('K');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->Transmit->toPlainText() == "K"; }, 2000));
+}
+
+TEST_F(TcpLinkTest, MalformedFramesAfterHelloDropOnlyThatClient)
+{
+    auto first = greetedClient();
+    auto second = greetedClient();
+    std::vector<std::uint8_t> truncatedChar = {2, 0, tcplink::ClientChar, 'X'}; // one byte short
+    second->send(truncatedChar);
+    EXPECT_TRUE(second->waitClosed());
+    EXPECT_EQ(form->XMMT1->clientCount(), 1);
+    first->sendChar('A');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->Transmit->toPlainText() == "A"; }, 2000));
+    // Its disconnection cleared the displays.
+    EXPECT_TRUE(logOf("Level.Clear").size() == 1);
+}
+
+TEST_F(TcpLinkTest, SilentAndStallingClientsAreDroppedAfterTheBound)
+{
+    TcpLinkClient silent(port);
+    ASSERT_TRUE(silent.waitConnected());
+    EXPECT_TRUE(silent.waitClosed(3000));
+
+    auto stalling = greetedClient();
+    stalling->sendRaw(QByteArray("\x03\x00\x10", 3)); // a char frame that never finishes
+    EXPECT_TRUE(stalling->waitClosed(3000));
+}
+
+TEST_F(TcpLinkTest, AFloodingClientIsDropped)
+{
+    auto quiet = greetedClient();
+    auto flood = greetedClient();
+    std::vector<std::uint8_t> burst;
+    for (int i = 0; i < TXMMT::MaxFramesPerSecond + 50; ++i) {
+        const auto frame = tcplink::clientShortFrame(tcplink::ClientPtt, 0);
+        burst.insert(burst.end(), frame.begin(), frame.end());
+    }
+    flood->send(burst);
+    EXPECT_TRUE(flood->waitClosed());
+    EXPECT_EQ(form->XMMT1->clientCount(), 1);
+    EXPECT_EQ(quiet->socket.state(), QAbstractSocket::ConnectedState);
+}
+
+TEST_F(TcpLinkTest, NoMoreThanTheBoundOfClientsAtOnce)
+{
+    std::vector<std::unique_ptr<TcpLinkClient>> clients;
+    for (int i = 0; i < TXMMT::MaxClients; ++i)
+        clients.push_back(greetedClient());
+    EXPECT_EQ(form->XMMT1->clientCount(), TXMMT::MaxClients);
+    TcpLinkClient extra(port);
+    EXPECT_TRUE(extra.waitClosed());
+    EXPECT_EQ(form->XMMT1->clientCount(), TXMMT::MaxClients);
+}
+
+TEST_F(TcpLinkTest, DeactivatingClosesEveryClientAndStopsListening)
+{
+    auto a = greetedClient();
+    auto b = greetedClient();
+    form->XMMT1->setbActive(false);
+    EXPECT_TRUE(a->waitClosed());
+    EXPECT_TRUE(b->waitClosed());
+    EXPECT_FALSE(form->XMMT1->isActive());
+    TcpLinkClient late(port);
+    EXPECT_FALSE(late.waitConnected());
+}
+
+TEST_F(TcpLinkTest, DisplayBlocksFromAClientReachTheDisplays)
+{
+    auto client = greetedClient();
+    wire::PayloadWriter fft;
+    fft.i16(4).i16(8000);
+    for (int i = 0; i < 4; ++i)
+        fft.i16(std::int16_t(-6000 + 1000 * i));
+    client->send(wire::encodeFrame(tcplink::ClientFft, fft.payload()));
+    client->send(wire::encodeFrame(tcplink::ClientXy,
+                                   wire::PayloadWriter().i32(1).i32(5).i32(-5).payload()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logOf("XYScope.DrawXY").size() == 1; }, 2000));
+    EXPECT_EQ(logOf("Spectram.DrawFFT"), QStringList({"Spectram.DrawFFT(4, 8000)"}));
+    EXPECT_EQ(logOf("WaterFall.DrawFFT"), QStringList({"WaterFall.DrawFFT(4, 8000)"}));
+}
+
+TEST(TcpLinkProtocol, DecodesOnlyWellFormedMessages)
+{
+    using tcplink::decodeClientFrame;
+    auto frameOf = [](std::vector<std::uint8_t> bytes) {
+        wire::Frame f;
+        f.type = bytes[0];
+        f.payload.assign(bytes.begin() + 1, bytes.end());
+        return f;
+    };
+    EXPECT_TRUE(decodeClientFrame(frameOf({0x01, 'T', 'L', 'M', 'T', 1, 0})));
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x01, 'T', 'L', 'M', 'X', 1, 0})));
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x10, 65})));                     // short
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x10, 65, 0, 0})));               // trailing byte
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x7f, 0, 0})));                   // unknown type
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x12, 0, 0, 0x40, 0x1f})));       // FFT of size 0
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x12, 2, 0, 0x40, 0x1f, 1, 0}))); // one value missing
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x13, 0xff, 0xff, 0xff, 0xff}))); // negative XY count
+    EXPECT_FALSE(decodeClientFrame(frameOf({0x14, 0, 0, 0, 0})));             // status of no fields
+    const auto status = decodeClientFrame(frameOf({0x14, 2, 0, 0, 0, 7, 0, 0, 0}));
+    ASSERT_TRUE(status);
+    EXPECT_EQ(std::get<tcplink::Status>(*status).record, (std::vector<std::int32_t>{2, 7}));
+}
+
+TEST(Frames, WholeFramesComeOutHoweverTheBytesArrive)
+{
+    const auto a = wire::encodeFrame(0x10, std::vector<std::uint8_t>{1, 2});
+    const auto b = wire::encodeFrame(0x11, std::vector<std::uint8_t>{});
+    std::vector<std::uint8_t> stream(a);
+    stream.insert(stream.end(), b.begin(), b.end());
+    wire::FrameReader reader(16);
+    std::vector<wire::Frame> frames;
+    for (std::uint8_t byte : stream) {
+        reader.feed(std::span(&byte, 1));
+        while (auto f = reader.next())
+            frames.push_back(*f);
+    }
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].type, 0x10);
+    EXPECT_EQ(frames[0].payload, (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_EQ(frames[1].type, 0x11);
+    EXPECT_TRUE(frames[1].payload.empty());
+    EXPECT_EQ(reader.pending(), 0u);
+}
+
+TEST(Frames, ZeroAndOversizedLengthsBreakTheStream)
+{
+    wire::FrameReader zero(16);
+    const std::uint8_t nothing[] = {0, 0, 5};
+    zero.feed(nothing);
+    EXPECT_FALSE(zero.next());
+    EXPECT_TRUE(zero.failed());
+    wire::FrameReader big(16);
+    const std::uint8_t tooLong[] = {17, 0};
+    big.feed(tooLong);
+    EXPECT_FALSE(big.next());
+    EXPECT_TRUE(big.failed());
+    EXPECT_FALSE(big.feed(nothing));
+}
+
+TEST(Frames, PayloadReaderStopsAtTheEnd)
+{
+    const std::vector<std::uint8_t> bytes =
+        wire::PayloadWriter().i16(-2).i32(70000).text("AB").payload();
+    wire::PayloadReader in(bytes);
+    EXPECT_EQ(in.i16(), -2);
+    EXPECT_EQ(in.i32(), 70000);
+    EXPECT_EQ(in.text(), "AB");
+    EXPECT_TRUE(in.atEnd());
+    EXPECT_FALSE(in.u8());
+    EXPECT_FALSE(in.atEnd());
+}
