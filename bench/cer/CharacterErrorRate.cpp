@@ -1,0 +1,51 @@
+#include "CharacterErrorRate.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+namespace cer {
+
+std::string fold(const std::string &text)
+{
+    std::string out;
+    bool space = false;
+    for (unsigned char c : text) {
+        if (std::isspace(c)) {
+            space = !out.empty();
+            continue;
+        }
+        if (space)
+            out += ' ';
+        space = false;
+        out += char(std::toupper(c));
+    }
+    return out;
+}
+
+std::size_t editDistance(const std::string &a, const std::string &b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+double characterErrorRate(const std::string &sent, const std::string &decoded)
+{
+    const std::string s = fold(sent), d = fold(decoded);
+    if (s.empty())
+        return d.empty() ? 0.0 : 1.0;
+    return double(editDistance(s, d)) / double(s.size());
+}
+
+} // namespace cer

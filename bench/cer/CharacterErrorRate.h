@@ -1,0 +1,14 @@
+// Character error rate: the edit distance between the sent and the decoded text over the sent
+// length, both texts with letters folded to capitals and every run of white space (CR and LF
+// included) folded to one space, trimmed at both ends.
+#pragma once
+
+#include <string>
+
+namespace cer {
+
+std::string fold(const std::string &text);
+std::size_t editDistance(const std::string &a, const std::string &b);
+double characterErrorRate(const std::string &sent, const std::string &decoded);
+
+} // namespace cer

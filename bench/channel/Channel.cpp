@@ -1,0 +1,144 @@
+#include "Channel.h"
+
+#include "Baudot.h"
+#include "FskModulator.h"
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+#include <sndfile.h>
+
+namespace channel {
+
+namespace {
+
+using cfloat = std::complex<float>;
+
+std::vector<cfloat> analyticFsk(const std::string &text, double markHz, double spaceHz,
+                                const Settings &s, double leadSeconds)
+{
+    rtty::FskModulator modulator(s.sampleRateHz, s.baud, markHz, spaceHz, 1.0f);
+    modulator.queueMark(leadSeconds * s.baud);
+    for (std::uint8_t code : rtty::encodeText(text))
+        modulator.queueCode(code);
+    modulator.queueMark(leadSeconds * s.baud);
+    const double halfBits = double(modulator.queuedHalfBits());
+    const auto count = std::size_t(halfBits / 2 / s.baud * s.sampleRateHz) + 1;
+    std::vector<cfloat> out(count);
+    modulator.generateAnalytic(out.data(), count);
+    return out;
+}
+
+// A complex Gaussian gain with a Gaussian Doppler spectrum of the given spread and unit mean
+// power: white noise at a low rate through a Gaussian filter, interpolated to the sample rate.
+std::vector<cfloat> fadingGain(std::size_t count, double sampleRateHz, double spreadHz,
+                               std::mt19937 &random)
+{
+    const double lowRate = 50;         // Hz, well above the spread
+    const double sigma = spreadHz / 2; // Hz, of the Doppler spectrum
+    const double tapsSigma = lowRate / (2 * std::numbers::pi * sigma); // in low-rate samples
+    const int half = int(std::ceil(4 * tapsSigma));
+    std::vector<double> taps(std::size_t(2 * half + 1));
+    double energy = 0;
+    for (int i = -half; i <= half; ++i) {
+        taps[std::size_t(i + half)] = std::exp(-0.5 * i * i / (tapsSigma * tapsSigma));
+        energy += taps[std::size_t(i + half)] * taps[std::size_t(i + half)];
+    }
+    for (double &t : taps)
+        t /= std::sqrt(energy);
+    const auto lowCount = std::size_t(double(count) / sampleRateHz * lowRate) + taps.size() + 2;
+    std::normal_distribution<double> gauss(0, std::sqrt(0.5));
+    std::vector<std::complex<double>> white(lowCount + taps.size());
+    for (auto &w : white)
+        w = {gauss(random), gauss(random)};
+    std::vector<std::complex<double>> low(lowCount);
+    for (std::size_t i = 0; i < lowCount; ++i)
+        for (std::size_t k = 0; k < taps.size(); ++k)
+            low[i] += taps[k] * white[i + k];
+    std::vector<cfloat> gain(count);
+    for (std::size_t n = 0; n < count; ++n) {
+        const double at = double(n) / sampleRateHz * lowRate;
+        const auto i = std::size_t(at);
+        const double f = at - double(i);
+        gain[n] = cfloat((1 - f) * low[i] + f * low[i + 1]);
+    }
+    return gain;
+}
+
+} // namespace
+
+std::vector<float> transmit(const std::string &text, const Settings &s)
+{
+    std::mt19937 random(s.seed);
+    const double markHz = s.markHz;
+    const double spaceHz = s.reverse ? s.markHz - s.shiftHz : s.markHz + s.shiftHz;
+    std::vector<cfloat> signal = analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
+    const std::size_t count = signal.size();
+
+    if (s.fading) {
+        const auto delay = std::size_t(std::lround(s.fading->delayMs / 1000 * s.sampleRateHz));
+        const auto g1 = fadingGain(count, s.sampleRateHz, s.fading->spreadHz, random);
+        const auto g2 = fadingGain(count, s.sampleRateHz, s.fading->spreadHz, random);
+        std::vector<cfloat> faded(count);
+        // Two paths of equal mean power, total mean power 1.
+        const float each = float(std::sqrt(0.5));
+        for (std::size_t n = 0; n < count; ++n) {
+            faded[n] = each * g1[n] * signal[n];
+            if (n >= delay)
+                faded[n] += each * g2[n] * signal[n - delay];
+        }
+        signal = std::move(faded);
+    }
+
+    double phase = 0;
+    for (std::size_t n = 0; n < count; ++n) {
+        const double t = double(n) / s.sampleRateHz;
+        phase += 2 * std::numbers::pi * (s.offsetHz + s.driftHzPerSecond * t) / s.sampleRateHz;
+        signal[n] *= std::polar(1.0f, float(std::fmod(phase, 2 * std::numbers::pi)));
+    }
+
+    // The wanted signal's mean power is 0.5 (unit analytic amplitude): scale it to peak 0.5.
+    const float amplitude = 0.25f;
+    std::vector<float> out(count);
+    for (std::size_t n = 0; n < count; ++n)
+        out[n] = amplitude * signal[n].real();
+
+    if (s.interferer) {
+        std::string text2;
+        while (text2.size() < text.size() + 40)
+            text2 += s.interferer->text;
+        const auto other = analyticFsk(text2, markHz + s.interferer->offsetHz,
+                                       spaceHz + s.interferer->offsetHz, s, s.leadSeconds * 0.37);
+        const float gain = amplitude * float(std::pow(10, s.interferer->relativeDb / 20));
+        for (std::size_t n = 0; n < count && n < other.size(); ++n)
+            out[n] += gain * other[n].real();
+    }
+
+    // Noise: power in 2500 Hz = signal power / SNR; white over 0..fs/2.
+    const double signalPower = amplitude * amplitude / 2.0;
+    const double noiseIn2500 = signalPower / std::pow(10, s.snrDb / 10);
+    const double sigma = std::sqrt(noiseIn2500 * (s.sampleRateHz / 2) / 2500);
+    std::normal_distribution<double> noise(0, sigma);
+    for (float &v : out)
+        v += float(noise(random));
+    return out;
+}
+
+bool writeWav(const std::string &path, const std::vector<float> &samples, double sampleRateHz)
+{
+    SF_INFO info{};
+    info.samplerate = int(std::lround(sampleRateHz));
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    // Clip rather than wrap.
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    const auto written = sf_write_float(file, samples.data(), sf_count_t(samples.size()));
+    sf_close(file);
+    return written == sf_count_t(samples.size());
+}
+
+} // namespace channel

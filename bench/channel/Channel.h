@@ -1,0 +1,46 @@
+// A radio channel for test signals: an RTTY text made into an analytic FSK signal, then passed
+// through two-path fading, a frequency offset with drift, an optional interfering RTTY signal,
+// and white noise at a stated SNR. SNR is signal power over noise power in a 2500 Hz bandwidth.
+// Everything is seeded, so a given set of parameters always gives the same samples.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace channel {
+
+struct Fading {
+    double spreadHz = 1; // Doppler spread of each path (two-sigma width of its spectrum)
+    double delayMs = 1;  // delay of the second path
+};
+
+struct Interferer {
+    double relativeDb = 6; // its power over the wanted signal's
+    double offsetHz = 250; // its tones over the wanted tones
+    std::string text = "RYRYRYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 1234567890 ";
+};
+
+struct Settings {
+    double sampleRateHz = 11025;
+    double markHz = 2125;
+    double shiftHz = 170; // space = mark + shift
+    double baud = 45.45;
+    bool reverse = false; // space below mark
+    double snrDb = 100;   // in 2500 Hz; 100 is practically clean
+    double offsetHz = 0;  // the whole signal moved by this
+    double driftHzPerSecond = 0;
+    std::optional<Fading> fading;
+    std::optional<Interferer> interferer;
+    double leadSeconds = 1.0; // steady mark before the text, and after it
+    std::uint32_t seed = 1;
+};
+
+// The samples of text sent through the channel, at settings.sampleRateHz, peak about 0.5.
+std::vector<float> transmit(const std::string &text, const Settings &settings);
+
+// Writes mono 16-bit WAV; false when the file cannot be written.
+bool writeWav(const std::string &path, const std::vector<float> &samples, double sampleRateHz);
+
+} // namespace channel

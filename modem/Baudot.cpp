@@ -1,0 +1,90 @@
+#include "Baudot.h"
+
+#include <array>
+
+namespace rtty {
+
+namespace {
+
+// Index = code. '\0' marks codes without a character in that shift.
+constexpr std::array<char, 32> Letters = {'\0', 'E', '\n', 'A', ' ', 'S',  'I', 'U', '\r', 'D', 'R',
+                                          'J',  'N', 'F',  'C', 'K', 'T',  'Z', 'L', 'W',  'H', 'Y',
+                                          'P',  'Q', 'O',  'B', 'G', '\0', 'M', 'X', 'V',  '\0'};
+constexpr std::array<char, 32> Figures = {'\0', '3', '\n', '-', ' ', '\a', '8', '7', '\r', '$', '4',
+                                          '\'', ',', '!',  ':', '(', '5',  '"', ')', '2',  '#', '6',
+                                          '0',  '1', '9',  '?', '&', '\0', '.', '/', ';',  '\0'};
+
+struct Lookup {
+    std::uint8_t code;
+    bool figures;
+    bool both; // the same in either shift: space, CR, LF
+};
+
+std::optional<Lookup> lookup(char c)
+{
+    if (c >= 'a' && c <= 'z')
+        c = char(c - 'a' + 'A');
+    for (std::uint8_t code = 0; code < 32; ++code) {
+        if (Letters[code] == c && c != '\0')
+            return Lookup{code, false, Figures[code] == c};
+    }
+    for (std::uint8_t code = 0; code < 32; ++code) {
+        if (Figures[code] == c && c != '\0')
+            return Lookup{code, true, false};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> BaudotEncoder::encode(char c)
+{
+    const auto found = lookup(c);
+    if (!found)
+        return {};
+    std::vector<std::uint8_t> codes;
+    if (!found->both) {
+        if (found->figures && (!figures_ || afterSpace_)) {
+            codes.push_back(CodeFigs);
+            figures_ = true;
+        } else if (!found->figures && figures_) {
+            codes.push_back(CodeLtrs);
+            figures_ = false;
+        }
+    }
+    codes.push_back(found->code);
+    afterSpace_ = found->code == CodeSpace;
+    return codes;
+}
+
+std::optional<char> BaudotDecoder::decode(std::uint8_t code)
+{
+    code &= 0x1f;
+    if (code == CodeLtrs) {
+        figures_ = false;
+        return std::nullopt;
+    }
+    if (code == CodeFigs) {
+        figures_ = true;
+        return std::nullopt;
+    }
+    if (code == CodeSpace && unshiftOnSpace_)
+        figures_ = false;
+    const char c = figures_ ? Figures[code] : Letters[code];
+    if (c == '\0')
+        return std::nullopt;
+    return c;
+}
+
+std::vector<std::uint8_t> encodeText(const std::string &text)
+{
+    BaudotEncoder encoder;
+    std::vector<std::uint8_t> codes = {CodeLtrs};
+    for (char c : text) {
+        const auto some = encoder.encode(c);
+        codes.insert(codes.end(), some.begin(), some.end());
+    }
+    return codes;
+}
+
+} // namespace rtty

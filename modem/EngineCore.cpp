@@ -1,0 +1,212 @@
+#include "EngineCore.h"
+
+#include <cmath>
+
+namespace rtty {
+
+namespace {
+
+enum Command : std::int32_t {
+    TransmitControl = 3,
+    RequestParameters = 7,
+    Baud = 8,
+    Mark = 9,
+    Space = 10,
+    HamDefaults = 12,
+    SquelchLevel = 15,
+    NotchFrequency = 23,
+    MarkAndShift = 27,
+};
+
+} // namespace
+
+EngineCore::EngineCore(Events &events)
+    : events_(events), spectrum_(SpectrumHop), afc_(SampleRateHz / Spectrum::Size),
+      transmitter_(SampleRateHz, 45.45, 2125, 2295)
+{
+    receiver_.onCharacter = [this](char c) { events_.character(c); };
+    receiver_.onXy = [this](const std::vector<std::int32_t> &block) { events_.xy(block); };
+    setTones(markHz_, spaceHz_);
+    applySwitches();
+}
+
+void EngineCore::setTones(double markHz, double spaceHz)
+{
+    markHz_ = markHz;
+    spaceHz_ = spaceHz;
+    afc_.anchor(markHz, spaceHz);
+    afc_.reset();
+    ReceiverSettings s = receiver_.settings();
+    s.markHz = markHz;
+    s.spaceHz = spaceHz;
+    receiver_.apply(s);
+    transmitter_.setTones(markHz, spaceHz);
+}
+
+void EngineCore::applySwitches()
+{
+    ReceiverSettings s = receiver_.settings();
+    s.atc = switches_.on(Function::Atc);
+    s.reverse = switches_.on(Function::Reverse);
+    s.squelch = switches_.on(Function::Squelch);
+    s.squelchLevel = squelchLevel_;
+    s.unshiftOnSpace = switches_.on(Function::UnshiftOnSpace);
+    s.notch = switches_.on(Function::Notch);
+    s.notchHz = notchHz_;
+    s.baud = baud_;
+    receiver_.apply(s);
+    transmitter_.setBaud(baud_);
+    if (!switches_.on(Function::Net))
+        transmitter_.setTones(markHz_, spaceHz_);
+}
+
+void EngineCore::postCommand(std::int32_t command, std::int32_t value)
+{
+    switch (command) {
+    case TransmitControl:
+        switch (value) {
+        case 0:
+            transmitter_.stopNow();
+            break;
+        case 1:
+            transmitter_.stopWhenSent();
+            break;
+        case 2:
+        case 3:
+            transmitter_.start();
+            break;
+        case 4:
+            transmitter_.clearBuffer();
+            break;
+        default:
+            break;
+        }
+        break;
+    case RequestParameters:
+        events_.status(statusRecord());
+        break;
+    case Baud:
+        if (value >= 1000 && value <= 30000) {
+            baud_ = value / 100.0;
+            applySwitches();
+        }
+        break;
+    case Mark:
+        if (value > 0 && value < SampleRateHz / 2)
+            setTones(value, value + (spaceHz_ - markHz_));
+        break;
+    case Space:
+        if (value > 0 && value < SampleRateHz / 2 && value != markHz_)
+            setTones(markHz_, value);
+        break;
+    case HamDefaults:
+        baud_ = 45.45;
+        setTones(2125, 2295);
+        applySwitches();
+        break;
+    case SquelchLevel:
+        squelchLevel_ = std::clamp(value, 0, 1023);
+        applySwitches();
+        break;
+    case NotchFrequency:
+        if (value > 0 && value < SampleRateHz / 2) {
+            notchHz_ = value;
+            applySwitches();
+        }
+        break;
+    case MarkAndShift: {
+        const int mark = value & 0xffff, shift = (value >> 16) & 0xffff;
+        if (mark > 0 && shift > 0 && mark + shift < SampleRateHz / 2)
+            setTones(mark, mark + shift);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void EngineCore::setSwitch(std::int32_t word)
+{
+    if (switches_.apply(word))
+        applySwitches();
+    if (!switches_.on(Function::Afc)) {
+        // Without AFC the receiver listens where the operator tuned.
+        const ReceiverSettings &s = receiver_.settings();
+        if (s.markHz != markHz_ || s.spaceHz != spaceHz_)
+            receiver_.retune(markHz_, spaceHz_);
+    }
+}
+
+void EngineCore::setOption(std::int16_t option)
+{
+    if (option == 1)
+        transmitter_.freshShift();
+}
+
+void EngineCore::sendText(const std::string &text)
+{
+    transmitter_.addText(text);
+}
+
+void EngineCore::process(const float *rx, float *tx, std::size_t n, std::size_t clipped)
+{
+    overflow_ += std::int32_t(clipped);
+    overflowTotal_ += std::int32_t(clipped);
+    receiver_.process(rx, n);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!spectrum_.push(rx[i]))
+            continue;
+        events_.spectrum(spectrum_.values(), int(SampleRateHz), overflow_);
+        overflow_ = 0;
+        if (switches_.on(Function::Afc) && !transmitter_.transmitting()) {
+            const ReceiverSettings &s = receiver_.settings();
+            const auto tones = afc_.update(spectrum_.power(), {s.markHz, s.spaceHz});
+            receiver_.retune(tones.markHz, tones.spaceHz);
+        }
+    }
+
+    if (switches_.on(Function::Net)) {
+        const ReceiverSettings &s = receiver_.settings();
+        transmitter_.setTones(s.markHz, s.spaceHz);
+    }
+    transmitter_.generate(tx, n);
+    if (transmitter_.transmitting() != wasTransmitting_) {
+        wasTransmitting_ = transmitter_.transmitting();
+        events_.transmitting(wasTransmitting_);
+    }
+
+    sinceStatus_ += n;
+    if (sinceStatus_ >= StatusEverySamples) {
+        sinceStatus_ = 0;
+        events_.status(statusRecord());
+    }
+}
+
+std::vector<std::int32_t> EngineCore::statusRecord() const
+{
+    const ReceiverSettings &s = receiver_.settings();
+    std::int32_t word = 0;
+    const std::pair<Function, std::int32_t> bits[] = {
+        {Function::Afc, 4},       {Function::Net, 8},
+        {Function::Atc, 16},      {Function::TxBandpass, 32},
+        {Function::Lms, 64},      {Function::Squelch, 128},
+        {Function::Reverse, 256}, {Function::UnshiftOnSpace, 512},
+        {Function::Notch, 8192}};
+    for (const auto &[function, bit] : bits)
+        if (switches_.on(function))
+            word |= bit;
+    return {12,
+            receiver_.signalLevel(),
+            squelchLevel_,
+            receiver_.squelchOpen() ? 1 : 0,
+            std::int32_t(std::lround(s.markHz)),
+            std::int32_t(std::lround(s.spaceHz)),
+            s.notch ? std::int32_t(std::lround(notchHz_)) : 0,
+            0,
+            std::int32_t(std::lround(baud_ * 100)),
+            word,
+            transmitter_.transmitting() ? 1 : 0,
+            overflowTotal_};
+}
+
+} // namespace rtty

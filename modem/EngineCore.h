@@ -1,0 +1,74 @@
+// The engine's whole signal path in one object, driven block by block from one thread:
+// received audio in, characters, spectra, XY blocks and status records out through Events,
+// and transmit audio out while transmitting. It takes the terminal's commands, switch words,
+// options and text (docs/engine-link.md) and applies them between blocks.
+#pragma once
+
+#include "Afc.h"
+#include "Receiver.h"
+#include "Spectrum.h"
+#include "Switches.h"
+#include "Transmitter.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rtty {
+
+class EngineCore {
+public:
+    static constexpr double SampleRateHz = Receiver::SampleRateHz;
+    static constexpr std::size_t SpectrumHop = 551;         // about 20 spectra a second
+    static constexpr std::size_t StatusEverySamples = 1102; // about 10 status records a second
+
+    struct Events {
+        virtual ~Events() = default;
+        virtual void character(char c) = 0;
+        // values: Spectrum::Bins centi-dB values; overflow: clipped samples since the last one.
+        virtual void spectrum(const std::vector<std::int16_t> &values, int sampleRateHz,
+                              std::int32_t overflow) = 0;
+        virtual void xy(const std::vector<std::int32_t> &block) = 0;
+        virtual void status(const std::vector<std::int32_t> &record) = 0;
+        virtual void transmitting(bool on) = 0;
+    };
+
+    explicit EngineCore(Events &events);
+
+    void postCommand(std::int32_t command, std::int32_t value);
+    void setSwitch(std::int32_t word);
+    void setOption(std::int16_t option);
+    void sendText(const std::string &text);
+
+    // One block: rx holds n received samples, of which `clipped` were at full scale; tx gets
+    // n samples to play (silence while receiving).
+    void process(const float *rx, float *tx, std::size_t n, std::size_t clipped);
+
+    bool transmitting() const { return transmitter_.transmitting(); }
+    const ReceiverSettings &receiverSettings() const { return receiver_.settings(); }
+    double markHz() const { return markHz_; }
+    double spaceHz() const { return spaceHz_; }
+    // The status record as it stands (StatusFieldsKnown fields).
+    std::vector<std::int32_t> statusRecord() const;
+
+private:
+    void setTones(double markHz, double spaceHz);
+    void applySwitches();
+
+    Events &events_;
+    Receiver receiver_;
+    Spectrum spectrum_;
+    Afc afc_;
+    Transmitter transmitter_;
+    Switches switches_;
+    double markHz_ = 2125, spaceHz_ = 2295; // as the operator set them
+    double baud_ = 45.45;
+    double notchHz_ = 1000;
+    int squelchLevel_ = 300;
+    std::int32_t overflow_ = 0, overflowTotal_ = 0;
+    std::size_t sinceStatus_ = 0;
+    bool wasTransmitting_ = false;
+    std::vector<float> rxBlock_;
+};
+
+} // namespace rtty

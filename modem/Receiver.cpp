@@ -1,0 +1,100 @@
+#include "Receiver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace rtty {
+
+Receiver::Receiver(const ReceiverSettings &settings)
+    : settings_(settings), notch_(SampleRateHz),
+      mark_(SampleRateHz, Decimation, settings.markHz, settings.baud),
+      space_(SampleRateHz, Decimation, settings.spaceHz, settings.baud),
+      threshold_(DecisionRateHz / settings.baud), framer_(DecisionRateHz / settings.baud),
+      block_(Decimation)
+{
+    xy_.reserve(1 + 2 * XyPoints);
+    apply(settings);
+}
+
+void Receiver::apply(const ReceiverSettings &settings)
+{
+    const bool baudChanged = settings.baud != settings_.baud;
+    settings_ = settings;
+    mark_.setTone(settings.markHz);
+    space_.setTone(settings.spaceHz);
+    if (baudChanged) {
+        mark_.setBaud(settings.baud);
+        space_.setBaud(settings.baud);
+        threshold_.setSamplesPerBit(DecisionRateHz / settings.baud);
+        framer_.setSamplesPerBit(DecisionRateHz / settings.baud);
+        framer_.reset();
+    }
+    threshold_.setEnabled(settings.atc);
+    decoder_.setUnshiftOnSpace(settings.unshiftOnSpace);
+    if (settings.notch && notch_.frequency() != settings.notchHz)
+        notch_.setFrequency(settings.notchHz);
+}
+
+void Receiver::retune(double markHz, double spaceHz)
+{
+    settings_.markHz = markHz;
+    settings_.spaceHz = spaceHz;
+    mark_.setTone(markHz);
+    space_.setTone(spaceHz);
+}
+
+void Receiver::process(const float *samples, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        block_[filled_++] = settings_.notch ? notch_.execute(samples[i]) : samples[i];
+        if (filled_ == Decimation) {
+            filled_ = 0;
+            decide(mark_.execute(block_.data()), space_.execute(block_.data()));
+        }
+    }
+}
+
+void Receiver::decide(std::complex<float> mark, std::complex<float> space)
+{
+    float m = std::abs(mark), s = std::abs(space);
+    if (settings_.reverse)
+        std::swap(m, s);
+    const float decision = threshold_.decide(m, s);
+    if (const auto code = framer_.push(decision)) {
+        if (const auto c = decoder_.decode(*code); c && onCharacter && squelchOpen())
+            onCharacter(*c);
+    }
+
+    // XY: each channel's output turned at its own tone, so that a steady tone draws a line
+    // along its axis; scaled to the recent peak.
+    if (onXy) {
+        xyPhase_ += 2 * std::numbers::pi * 0.23;
+        const std::complex<float> turn(float(std::cos(xyPhase_)), float(std::sin(xyPhase_)));
+        const float peak = std::max(threshold_.markPeak(), threshold_.spacePeak());
+        xyScale_ += (30000.0f / std::max(peak, 1e-9f) - xyScale_) * 0.01f;
+        if (xy_.empty())
+            xy_.push_back(0);
+        xy_.push_back(std::clamp(std::int32_t((mark * turn).real() * xyScale_), -32768, 32767));
+        xy_.push_back(std::clamp(std::int32_t((space * turn).real() * xyScale_), -32768, 32767));
+        if (++xy_[0] == std::int32_t(XyPoints)) {
+            onXy(xy_);
+            xy_.clear();
+        }
+    }
+}
+
+int Receiver::signalLevel() const
+{
+    const float signal = std::max(threshold_.markPeak(), threshold_.spacePeak());
+    const float noise = std::max(1e-9f, 0.5f * (threshold_.markFloor() + threshold_.spaceFloor()));
+    const double db = 20 * std::log10(std::max(signal, 1e-9f) / noise);
+    return std::clamp(int(db * 25.6), 0, 1023);
+}
+
+bool Receiver::squelchOpen() const
+{
+    return !settings_.squelch || signalLevel() >= settings_.squelchLevel;
+}
+
+} // namespace rtty

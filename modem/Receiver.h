@@ -1,0 +1,72 @@
+// The receive chain: audio at SampleRateHz -> notch (when on) -> mark and space tone channels
+// -> envelopes -> threshold control -> character framing -> Baudot -> characters, with the
+// squelch in front of the output. Beside it: XY points of the two channels and the levels for
+// the status record. Runs on the caller's thread; no allocation per sample.
+#pragma once
+
+#include "Baudot.h"
+#include "CharacterFramer.h"
+#include "NotchFilter.h"
+#include "ThresholdControl.h"
+#include "ToneChannel.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace rtty {
+
+struct ReceiverSettings {
+    double markHz = 2125;
+    double spaceHz = 2295;
+    double baud = 45.45;
+    bool reverse = false;
+    bool atc = false;
+    bool squelch = false;
+    int squelchLevel = 300; // 0..1023, the signal-level scale
+    bool unshiftOnSpace = true;
+    bool notch = false;
+    double notchHz = 1000;
+};
+
+class Receiver {
+public:
+    static constexpr double SampleRateHz = 11025;
+    static constexpr unsigned Decimation = 8;
+    static constexpr double DecisionRateHz = SampleRateHz / Decimation;
+    static constexpr std::size_t XyPoints = 256;
+
+    explicit Receiver(const ReceiverSettings &settings = {});
+
+    void apply(const ReceiverSettings &settings);
+    const ReceiverSettings &settings() const { return settings_; }
+    // Moves both tones, keeping everything else (AFC).
+    void retune(double markHz, double spaceHz);
+
+    std::function<void(char)> onCharacter;
+    // count, then the (x, y) pairs, as the XY block carries them.
+    std::function<void(const std::vector<std::int32_t> &)> onXy;
+
+    void process(const float *samples, std::size_t count);
+
+    // 0..1023: how far the stronger tone stands above the noise floor (25.6 per dB).
+    int signalLevel() const;
+    bool squelchOpen() const;
+
+private:
+    void decide(std::complex<float> mark, std::complex<float> space);
+
+    ReceiverSettings settings_;
+    NotchFilter notch_;
+    ToneChannel mark_, space_;
+    ThresholdControl threshold_;
+    CharacterFramer framer_;
+    BaudotDecoder decoder_;
+    std::vector<float> block_;
+    std::size_t filled_ = 0;
+    std::vector<std::int32_t> xy_;
+    float xyScale_ = 1e-3f;
+    double xyPhase_ = 0;
+};
+
+} // namespace rtty

@@ -1,0 +1,60 @@
+#include "ToneChannel.h"
+
+#include <cmath>
+#include <complex>
+#include <liquid/liquid.h>
+#include <numbers>
+
+namespace rtty {
+
+ToneChannel::ToneChannel(double sampleRateHz, unsigned decimation, double toneHz, double baud)
+    : fs_(sampleRateHz), decimation_(decimation), nco_(nco_crcf_create(LIQUID_VCO)),
+      decimator_(firdecim_crcf_create_kaiser(decimation, 8, 60.0f)), mixed_(decimation)
+{
+    setTone(toneHz);
+    setBaud(baud);
+}
+
+ToneChannel::~ToneChannel()
+{
+    nco_crcf_destroy(nco_);
+    firdecim_crcf_destroy(decimator_);
+}
+
+void ToneChannel::setTone(double toneHz)
+{
+    nco_crcf_set_frequency(nco_, float(2 * std::numbers::pi * toneHz / fs_));
+}
+
+void ToneChannel::setBaud(double baud)
+{
+    const double rate = fs_ / decimation_;
+    const auto length = std::size_t(std::max(1.0, std::round(rate / baud)));
+    history_.assign(length, {});
+    at_ = 0;
+    sum_ = {};
+}
+
+std::complex<float> ToneChannel::execute(const float *in)
+{
+    for (unsigned i = 0; i < decimation_; ++i) {
+        nco_crcf_mix_down(nco_, std::complex<float>(in[i], 0), &mixed_[i]);
+        nco_crcf_step(nco_);
+    }
+    std::complex<float> y;
+    firdecim_crcf_execute(decimator_, mixed_.data(), &y);
+
+    // Moving sum over one bit; recomputed now and then so rounding cannot accumulate.
+    sum_ += std::complex<double>(y) - std::complex<double>(history_[at_]);
+    history_[at_] = y;
+    at_ = (at_ + 1) % history_.size();
+    if (++sinceRefresh_ >= 4096) {
+        sinceRefresh_ = 0;
+        sum_ = {};
+        for (const auto &v : history_)
+            sum_ += std::complex<double>(v);
+    }
+    return std::complex<float>(sum_ / double(history_.size()));
+}
+
+} // namespace rtty

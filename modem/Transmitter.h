@@ -1,0 +1,61 @@
+// The transmit side: the text the terminal sends waits in a buffer; while transmitting it is
+// encoded (Baudot, with FIGS again after a space before a figure) and keyed into the FSK
+// modulator. An empty buffer is filled with LTRS diddles until the operator asks to return to
+// receive. A transmission begins with a short steady mark, so that a sleeping sound output
+// wakes before the first character, and ends after the last character's stop bits.
+#pragma once
+
+#include "Baudot.h"
+#include "FskModulator.h"
+
+#include <deque>
+#include <string>
+
+namespace rtty {
+
+class Transmitter {
+public:
+    static constexpr double LeadInSeconds = 0.3;
+
+    Transmitter(double sampleRateHz, double baud, double markHz, double spaceHz);
+
+    // Text from the terminal. CR becomes CR LF on the air, Backspace (8) takes back the last
+    // character not yet sent, characters Baudot lacks are dropped.
+    void addText(const std::string &text);
+    void clearBuffer() { buffer_.clear(); }
+    std::size_t buffered() const { return buffer_.size(); }
+
+    void start();        // transmit: the buffer, then diddles
+    void stopNow();      // back to receive at once, the buffer dropped
+    void stopWhenSent(); // back to receive once the buffer has been sent
+    void freshShift()
+    {
+        encoder_.reset();
+        freshShift_ = true;
+    } // send the shift again first
+
+    void setTones(double markHz, double spaceHz) { modulator_.setTones(markHz, spaceHz); }
+    void setBaud(double baud)
+    {
+        modulator_.setBaud(baud);
+        baud_ = baud;
+    }
+
+    bool transmitting() const { return transmitting_; }
+    // Fills out with the next n samples: the signal while transmitting, silence otherwise.
+    void generate(float *out, std::size_t n);
+
+private:
+    void feed();
+
+    FskModulator modulator_;
+    BaudotEncoder encoder_;
+    std::deque<char> buffer_;
+    double baud_;
+    bool transmitting_ = false;
+    bool stopWhenSent_ = false;
+    bool freshShift_ = true;
+    char lastQueued_ = 0;
+};
+
+} // namespace rtty

@@ -1,0 +1,139 @@
+#include "EngineLink.h"
+
+#include <QSocketNotifier>
+#include <cerrno>
+#include <type_traits>
+#include <unistd.h>
+
+namespace engineio {
+
+EngineLink::EngineLink(int inFd, int outFd, EngineRunner &runner)
+    : inFd_(inFd), outFd_(outFd), runner_(runner),
+      notifier_(new QSocketNotifier(inFd, QSocketNotifier::Read, this))
+{
+    connect(notifier_, &QSocketNotifier::activated, this, &EngineLink::readInput);
+}
+
+void EngineLink::greet(const QString &versionText, int demodSampleRate)
+{
+    send(enginelink::Hello{enginelink::Version, versionText.toLatin1().toStdString(),
+                           std::int32_t(demodSampleRate)});
+}
+
+void EngineLink::readInput()
+{
+    std::uint8_t bytes[4096];
+    const ssize_t got = ::read(inFd_, bytes, sizeof bytes);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    if (got <= 0) {
+        finish(0, QStringLiteral("the terminal closed the link"));
+        return;
+    }
+    reader_.feed(std::span(bytes, std::size_t(got)));
+    while (auto frame = reader_.next()) {
+        const auto message = enginelink::decodeTerminalFrame(*frame);
+        if (!message) {
+            finish(3, QStringLiteral("malformed message from the terminal"));
+            return;
+        }
+        handle(*message);
+        if (finished_)
+            return;
+    }
+    if (reader_.failed())
+        finish(3, QStringLiteral("malformed frame from the terminal"));
+}
+
+void EngineLink::handle(const enginelink::TerminalMessage &message)
+{
+    using namespace enginelink;
+    std::visit(
+        [this](const auto &m) {
+            using M = std::decay_t<decltype(m)>;
+            if constexpr (std::is_same_v<M, TerminalHelloMsg>) {
+                if (m.version != Version)
+                    finish(3, QStringLiteral("the terminal speaks link version %1").arg(m.version));
+            } else if constexpr (std::is_same_v<M, PostCommandMsg>) {
+                if (m.command == 13) {
+                    if (onSetupRequested)
+                        onSetupRequested();
+                } else {
+                    runner_.post([c = m.command, v = m.value](rtty::EngineCore &core) {
+                        core.postCommand(c, v);
+                    });
+                }
+            } else if constexpr (std::is_same_v<M, SetSwitchMsg>) {
+                runner_.post([w = m.word](rtty::EngineCore &core) { core.setSwitch(w); });
+            } else if constexpr (std::is_same_v<M, SetOptionMsg>) {
+                runner_.post([o = m.option](rtty::EngineCore &core) { core.setOption(o); });
+            } else if constexpr (std::is_same_v<M, SendTextMsg>) {
+                runner_.post([t = m.text](rtty::EngineCore &core) { core.sendText(t); });
+            } else if constexpr (std::is_same_v<M, SetPttMsg>) {
+                runner_.setPttEnabled(m.on);
+            } else if constexpr (std::is_same_v<M, QuitMsg>) {
+                finish(0, QStringLiteral("the terminal asked the engine to quit"));
+            }
+        },
+        message);
+}
+
+void EngineLink::send(const enginelink::EngineMessage &message)
+{
+    if (finished_)
+        return;
+    const std::vector<std::uint8_t> frame = enginelink::encode(message);
+    std::size_t done = 0;
+    while (done < frame.size()) {
+        const ssize_t wrote = ::write(outFd_, frame.data() + done, frame.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            finish(0, QStringLiteral("the terminal is gone"));
+            return;
+        }
+        done += std::size_t(wrote);
+    }
+}
+
+void EngineLink::finish(int exitCode, const QString &why)
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    notifier_->setEnabled(false);
+    if (onFinished)
+        onFinished(exitCode, why);
+}
+
+void EngineLink::character(char c)
+{
+    send(enginelink::CharMsg{std::int16_t(std::uint8_t(c))});
+}
+
+void EngineLink::spectrum(const std::vector<std::int16_t> &values, int rate, std::int32_t overflow)
+{
+    send(enginelink::FftMsg{overflow, std::int16_t(rate), values});
+}
+
+void EngineLink::xy(const std::vector<std::int32_t> &block)
+{
+    send(enginelink::XyMsg{block});
+}
+
+void EngineLink::status(const std::vector<std::int32_t> &record)
+{
+    send(enginelink::StatusMsg{record});
+}
+
+void EngineLink::transmitting(bool on)
+{
+    send(enginelink::PttMsg{std::int16_t(on ? 1 : 0)});
+}
+
+void EngineLink::pttFailed(const QString &why)
+{
+    qWarning("tolmfsk-engine: PTT: %s", qPrintable(why));
+}
+
+} // namespace engineio

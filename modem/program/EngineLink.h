@@ -1,0 +1,51 @@
+// The engine's side of the engine link: frames from the terminal on standard input, frames to
+// it on standard output (docs/engine-link.md). It greets first, hands the terminal's requests
+// to the runner and the runner's events to the terminal. It quits on the terminal's quit
+// request, at the end of its input, or on a frame it cannot read.
+#pragma once
+
+#include "EngineLinkProtocol.h"
+#include "EngineRunner.h"
+#include "Frames.h"
+
+#include <QObject>
+#include <functional>
+
+class QSocketNotifier;
+
+namespace engineio {
+
+class EngineLink : public QObject, public EngineRunner::Listener {
+    Q_OBJECT
+public:
+    // inFd, outFd: the link's file descriptors (0 and 1 for the terminal's engine).
+    EngineLink(int inFd, int outFd, EngineRunner &runner);
+
+    void greet(const QString &versionText, int demodSampleRate);
+    // Called for the set-up command (13).
+    std::function<void()> onSetupRequested;
+    // Called when the link ends; exitCode 0 for a quit request or the end of input.
+    std::function<void(int exitCode, const QString &why)> onFinished;
+
+    void character(char c) override;
+    void spectrum(const std::vector<std::int16_t> &values, int rate,
+                  std::int32_t overflow) override;
+    void xy(const std::vector<std::int32_t> &block) override;
+    void status(const std::vector<std::int32_t> &record) override;
+    void transmitting(bool on) override;
+    void pttFailed(const QString &why) override;
+
+private:
+    void readInput();
+    void handle(const enginelink::TerminalMessage &message);
+    void send(const enginelink::EngineMessage &message);
+    void finish(int exitCode, const QString &why);
+
+    int inFd_, outFd_;
+    EngineRunner &runner_;
+    QSocketNotifier *notifier_;
+    wire::FrameReader reader_{enginelink::MaxFrameBytes};
+    bool finished_ = false;
+};
+
+} // namespace engineio

@@ -1,0 +1,155 @@
+#include "OfflineTools.h"
+
+#include "AudioIo.h"
+#include "Baudot.h"
+#include "EngineCore.h"
+#include "FskModulator.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace engineio {
+
+namespace {
+
+constexpr std::size_t BlockSamples = 256;
+
+struct ToneOptions {
+    double markHz = 2125, shiftHz = 170, baud = 45.45;
+    bool reverse = false, atc = false, afc = true, uos = true;
+    QString file, out, text;
+};
+
+// Reads the options shared by both tools; nothing (with a message) on a bad one.
+std::optional<ToneOptions> parse(const QStringList &arguments, const char *tool)
+{
+    ToneOptions o;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        auto number = [&](double &into, double low, double high) {
+            bool ok = false;
+            if (i + 1 < arguments.size())
+                into = arguments[++i].toDouble(&ok);
+            if (!ok || into < low || into > high) {
+                std::fprintf(stderr, "tolmfsk-engine %s: bad value for %s\n", tool, qPrintable(a));
+                return false;
+            }
+            return true;
+        };
+        auto text = [&](QString &into) {
+            if (i + 1 >= arguments.size()) {
+                std::fprintf(stderr, "tolmfsk-engine %s: %s needs a value\n", tool, qPrintable(a));
+                return false;
+            }
+            into = arguments[++i];
+            return true;
+        };
+        bool ok = true;
+        if (a == QLatin1String("--mark"))
+            ok = number(o.markHz, 100, 5000);
+        else if (a == QLatin1String("--shift"))
+            ok = number(o.shiftHz, 20, 1500);
+        else if (a == QLatin1String("--baud"))
+            ok = number(o.baud, 10, 300);
+        else if (a == QLatin1String("--reverse"))
+            o.reverse = true;
+        else if (a == QLatin1String("--atc"))
+            o.atc = true;
+        else if (a == QLatin1String("--no-afc"))
+            o.afc = false;
+        else if (a == QLatin1String("--no-uos"))
+            o.uos = false;
+        else if (a == QLatin1String("--decode"))
+            ok = text(o.file);
+        else if (a == QLatin1String("--encode"))
+            ok = text(o.text);
+        else if (a == QLatin1String("--out"))
+            ok = text(o.out);
+        else {
+            std::fprintf(stderr, "tolmfsk-engine %s: unknown option %s\n", tool, qPrintable(a));
+            ok = false;
+        }
+        if (!ok)
+            return std::nullopt;
+    }
+    return o;
+}
+
+struct PrintingEvents : rtty::EngineCore::Events {
+    void character(char c) override
+    {
+        if (c != '\r')
+            std::fputc(c, stdout);
+    }
+    void spectrum(const std::vector<std::int16_t> &, int, std::int32_t) override {}
+    void xy(const std::vector<std::int32_t> &) override {}
+    void status(const std::vector<std::int32_t> &) override {}
+    void transmitting(bool) override {}
+};
+
+} // namespace
+
+int decodeCommand(const QStringList &arguments)
+{
+    const auto o = parse(arguments, "--decode");
+    if (!o)
+        return 2;
+    std::string error;
+    const std::vector<float> audio = readWavAtEngineRate(o->file.toStdString(), error);
+    if (!error.empty()) {
+        std::fprintf(stderr, "tolmfsk-engine: %s\n", error.c_str());
+        return 1;
+    }
+    PrintingEvents events;
+    rtty::EngineCore core(events);
+    core.postCommand(8, int(std::lround(o->baud * 100)));
+    core.postCommand(27, int(o->markHz) | (int(o->shiftHz) << 16));
+    if (o->reverse)
+        core.setSwitch(260);
+    if (o->atc)
+        core.setSwitch(20);
+    if (!o->afc) {
+        core.setSwitch(-128); // everything off but AFC,
+        core.setSwitch(0);    // then AFC, the only switch left on
+    }
+    if (o->uos)
+        core.setSwitch(516);
+    std::vector<float> tx(BlockSamples);
+    for (std::size_t at = 0; at < audio.size(); at += BlockSamples) {
+        const std::size_t n = std::min(BlockSamples, audio.size() - at);
+        core.process(audio.data() + at, tx.data(), n, 0);
+    }
+    std::fputc('\n', stdout);
+    return 0;
+}
+
+int encodeCommand(const QStringList &arguments)
+{
+    const auto o = parse(arguments, "--encode");
+    if (!o)
+        return 2;
+    if (o->out.isEmpty()) {
+        std::fprintf(stderr, "tolmfsk-engine --encode: --out FILE.wav is needed\n");
+        return 2;
+    }
+    std::string error;
+    auto output = openWavOutput(o->out.toStdString(), error);
+    if (!output) {
+        std::fprintf(stderr, "tolmfsk-engine: %s\n", error.c_str());
+        return 1;
+    }
+    const double spaceHz = o->reverse ? o->markHz - o->shiftHz : o->markHz + o->shiftHz;
+    rtty::FskModulator modulator(SampleRateHz, o->baud, o->markHz, spaceHz);
+    modulator.queueMark(o->baud * 0.5);
+    for (std::uint8_t code : rtty::encodeText(o->text.toLatin1().toStdString()))
+        modulator.queueCode(code);
+    modulator.queueMark(o->baud * 0.5);
+    std::vector<float> block(BlockSamples);
+    while (modulator.busy()) {
+        modulator.generate(block.data(), block.size());
+        output->write(block.data(), block.size());
+    }
+    return 0;
+}
+
+} // namespace engineio

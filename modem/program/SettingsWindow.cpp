@@ -1,0 +1,117 @@
+#include "SettingsWindow.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace engineio {
+
+SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("tolmfsk-engine settings"));
+    auto *layout = new QVBoxLayout(this);
+    state_ = new QLabel(this);
+    state_->setWordWrap(true);
+    layout->addWidget(state_);
+
+    auto *form = new QFormLayout;
+    source_ = new QComboBox(this);
+    source_->addItem(QStringLiteral("Sound card, or the demo when there is none"), "automatic");
+    source_->addItem(QStringLiteral("Sound card (PulseAudio / PipeWire)"), "soundcard");
+    source_->addItem(QStringLiteral("WAV file"), "wav");
+    source_->addItem(QStringLiteral("Demo signal"), "demo");
+    form->addRow(QStringLiteral("Receive from"), source_);
+    inputDevice_ = new QLineEdit(this);
+    inputDevice_->setPlaceholderText(QStringLiteral("default (see: pactl list short sources)"));
+    form->addRow(QStringLiteral("Input device"), inputDevice_);
+    outputDevice_ = new QLineEdit(this);
+    outputDevice_->setPlaceholderText(QStringLiteral("default (see: pactl list short sinks)"));
+    form->addRow(QStringLiteral("Output device"), outputDevice_);
+    wavInput_ = new QLineEdit(this);
+    form->addRow(QStringLiteral("WAV file to receive"), wavInput_);
+    wavOutput_ = new QLineEdit(this);
+    wavOutput_->setPlaceholderText(QStringLiteral("empty: transmit to the output device"));
+    form->addRow(QStringLiteral("WAV file to transmit into"), wavOutput_);
+
+    pttMethod_ = new QComboBox(this);
+    pttMethod_->addItem(QStringLiteral("None (VOX)"), "none");
+    pttMethod_->addItem(QStringLiteral("Serial port RTS"), "rts");
+    pttMethod_->addItem(QStringLiteral("Serial port DTR"), "dtr");
+    pttMethod_->addItem(QStringLiteral("CAT through Hamlib"), "cat");
+    form->addRow(QStringLiteral("PTT"), pttMethod_);
+    pttPort_ = new QLineEdit(this);
+    pttPort_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0, or localhost:4532 for rigctld"));
+    form->addRow(QStringLiteral("PTT port"), pttPort_);
+    hamlibModel_ = new QSpinBox(this);
+    hamlibModel_->setRange(1, 99999);
+    hamlibModel_->setToolTip(QStringLiteral("2: rigctld; 2014: Kenwood TS-2000"));
+    form->addRow(QStringLiteral("Hamlib radio model"), hamlibModel_);
+    serialSpeed_ = new QSpinBox(this);
+    serialSpeed_->setRange(0, 115200);
+    serialSpeed_->setSpecialValueText(QStringLiteral("the radio's default"));
+    form->addRow(QStringLiteral("CAT serial speed"), serialSpeed_);
+    layout->addLayout(form);
+
+    result_ = new QLabel(this);
+    layout->addWidget(result_);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Close, this);
+    layout->addWidget(buttons);
+    connect(buttons->button(QDialogButtonBox::Save), &QPushButton::clicked, this,
+            &SettingsWindow::save);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+    resize(520, 0);
+}
+
+void SettingsWindow::show(const EngineSettings &s, const QString &state)
+{
+    state_->setText(state);
+    source_->setCurrentIndex(source_->findData(sourceName(s.source)));
+    inputDevice_->setText(s.inputDevice);
+    outputDevice_->setText(s.outputDevice);
+    wavInput_->setText(s.wavInput);
+    wavOutput_->setText(s.wavOutput);
+    pttMethod_->setCurrentIndex(
+        pttMethod_->findData(QString::fromStdString(pttMethodName(s.ptt.method))));
+    pttPort_->setText(QString::fromStdString(s.ptt.port));
+    hamlibModel_->setValue(s.ptt.hamlibModel);
+    serialSpeed_->setValue(s.ptt.serialSpeed);
+    result_->clear();
+    QWidget::show();
+    raise();
+    activateWindow();
+}
+
+EngineSettings SettingsWindow::fromFields() const
+{
+    EngineSettings s;
+    s.source = sourceFromName(source_->currentData().toString());
+    s.inputDevice = inputDevice_->text().trimmed();
+    s.outputDevice = outputDevice_->text().trimmed();
+    s.wavInput = wavInput_->text().trimmed();
+    s.wavOutput = wavOutput_->text().trimmed();
+    s.ptt.method = pttMethodFromName(pttMethod_->currentData().toString().toStdString());
+    s.ptt.port = pttPort_->text().trimmed().toStdString();
+    s.ptt.hamlibModel = hamlibModel_->value();
+    s.ptt.serialSpeed = serialSpeed_->value();
+    return s;
+}
+
+void SettingsWindow::save()
+{
+    const EngineSettings s = fromFields();
+    if (!s.save()) {
+        result_->setText(QStringLiteral("Cannot write %1").arg(EngineSettings::filePath()));
+        return;
+    }
+    result_->setText(
+        QStringLiteral("Saved to %1; the engine uses them now.").arg(EngineSettings::filePath()));
+    if (onSaved)
+        onSaved(s);
+}
+
+} // namespace engineio

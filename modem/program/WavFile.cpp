@@ -1,0 +1,135 @@
+// WAV file input and output through libsndfile; input resampled to the engine's rate with
+// liquid's multi-stage resampler.
+#include "AudioIo.h"
+
+#include <chrono>
+#include <liquid/liquid.h>
+#include <sndfile.h>
+#include <thread>
+#include <vector>
+
+namespace engineio {
+
+namespace {
+
+class WavInput : public AudioInput {
+public:
+    WavInput(std::vector<float> samples, bool realTime)
+        : samples_(std::move(samples)), realTime_(realTime),
+          start_(std::chrono::steady_clock::now())
+    {
+    }
+
+    bool read(float *out, std::size_t n) override
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = at_ < samples_.size() ? samples_[at_++] : 0.0f;
+        produced_ += n;
+        if (realTime_) {
+            const auto due =
+                start_ + std::chrono::duration<double>(double(produced_) / SampleRateHz);
+            std::this_thread::sleep_until(due);
+        }
+        return true;
+    }
+
+private:
+    std::vector<float> samples_;
+    std::size_t at_ = 0, produced_ = 0;
+    bool realTime_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+class WavOutput : public AudioOutput {
+public:
+    explicit WavOutput(SNDFILE *file) : file_(file) {}
+    ~WavOutput() override { sf_close(file_); }
+
+    void write(const float *samples, std::size_t n) override
+    {
+        sf_write_float(file_, samples, sf_count_t(n));
+    }
+    void whenPlayed(std::function<void()> played) override { played(); }
+
+private:
+    SNDFILE *file_;
+};
+
+class NullOutput : public AudioOutput {
+public:
+    void write(const float *, std::size_t) override {}
+    void whenPlayed(std::function<void()> played) override { played(); }
+};
+
+} // namespace
+
+std::vector<float> readWavAtEngineRate(const std::string &path, std::string &error)
+{
+    SF_INFO info{};
+    SNDFILE *file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        error = "cannot read " + path + ": " + sf_strerror(nullptr);
+        return {};
+    }
+    std::vector<float> frames(std::size_t(info.frames) * std::size_t(info.channels));
+    const sf_count_t got = sf_readf_float(file, frames.data(), info.frames);
+    sf_close(file);
+    std::vector<float> mono(static_cast<std::size_t>(got));
+    for (std::size_t i = 0; i < mono.size(); ++i) {
+        float sum = 0;
+        for (int c = 0; c < info.channels; ++c)
+            sum += frames[i * std::size_t(info.channels) + std::size_t(c)];
+        mono[i] = sum / float(info.channels);
+    }
+    if (info.samplerate == int(SampleRateHz) || mono.empty())
+        return mono;
+    const float ratio = float(SampleRateHz / info.samplerate);
+    msresamp_rrrf resampler = msresamp_rrrf_create(ratio, 60.0f);
+    const auto delay = std::size_t(msresamp_rrrf_get_delay(resampler) * ratio);
+    std::vector<float> out(std::size_t(double(mono.size()) * ratio) + 64);
+    unsigned written = 0;
+    msresamp_rrrf_execute(resampler, mono.data(), unsigned(mono.size()), out.data(), &written);
+    // Flush the resampler's delay with silence.
+    std::vector<float> zeros(std::size_t(msresamp_rrrf_get_delay(resampler)) + 8, 0.0f);
+    std::vector<float> tail(std::size_t(double(zeros.size()) * ratio) + 16);
+    unsigned tailWritten = 0;
+    msresamp_rrrf_execute(resampler, zeros.data(), unsigned(zeros.size()), tail.data(),
+                          &tailWritten);
+    msresamp_rrrf_destroy(resampler);
+    out.resize(written);
+    out.insert(out.end(), tail.begin(), tail.begin() + tailWritten);
+    if (out.size() > delay)
+        out.erase(out.begin(), out.begin() + std::ptrdiff_t(delay));
+    return out;
+}
+
+std::unique_ptr<AudioInput> openWavInput(const std::string &path, bool realTime, std::string &error)
+{
+    std::vector<float> samples = readWavAtEngineRate(path, error);
+    if (!error.empty())
+        return nullptr;
+    return std::make_unique<WavInput>(std::move(samples), realTime);
+}
+
+std::unique_ptr<AudioOutput> openWavOutput(const std::string &path, std::string &error)
+{
+    SF_INFO info{};
+    info.samplerate = int(SampleRateHz);
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file) {
+        error = "cannot write " + path + ": " + sf_strerror(nullptr);
+        return nullptr;
+    }
+    sf_command(file, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    return std::make_unique<WavOutput>(file);
+}
+
+std::unique_ptr<AudioOutput> openNullOutput()
+{
+    return std::make_unique<NullOutput>();
+}
+
+} // namespace engineio

@@ -1,0 +1,97 @@
+// The engine link's messages (docs/engine-link.md), shared by the terminal's engine control and
+// the engine program: frames over the engine's standard input and output, decoded with full
+// checks. Plain C++, no I/O.
+#pragma once
+
+#include "Frames.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace enginelink {
+
+inline constexpr char Magic[4] = {'T', 'L', 'M', 'E'};
+constexpr std::uint16_t Version = 1;
+constexpr std::size_t MaxFrameBytes = 8192;
+constexpr std::int16_t MaxFftValues = 2048;
+constexpr std::int32_t MaxXyPoints = 4096;
+constexpr std::int32_t MaxStatusFields = 64;
+constexpr std::size_t MaxTextBytes = 4096;
+
+enum Type : std::uint8_t {
+    // terminal to engine
+    TerminalHello = 0x01,
+    PostCommand = 0x10,
+    SetSwitch = 0x11,
+    SetOption = 0x12,
+    SendText = 0x13,
+    SetPtt = 0x14,
+    Quit = 0x1f,
+    // engine to terminal
+    EngineHello = 0x81,
+    Char = 0x90,
+    Ptt = 0x91,
+    Fft = 0x92,
+    Xy = 0x93,
+    Status = 0x94,
+};
+
+// Engine to terminal.
+struct Hello {
+    std::uint16_t version;
+    std::string versionText;
+    std::int32_t demodSampleRate;
+};
+struct CharMsg {
+    std::int16_t code;
+};
+struct PttMsg {
+    std::int16_t transmitting;
+};
+struct FftMsg {
+    std::int32_t overflow;
+    std::int16_t sampleRate;
+    std::vector<std::int16_t> values;
+};
+struct XyMsg {
+    std::vector<std::int32_t> block;
+}; // count, then the pairs
+struct StatusMsg {
+    std::vector<std::int32_t> record;
+}; // field 0 holds the count
+using EngineMessage = std::variant<Hello, CharMsg, PttMsg, FftMsg, XyMsg, StatusMsg>;
+
+// Terminal to engine.
+struct TerminalHelloMsg {
+    std::uint16_t version;
+};
+struct PostCommandMsg {
+    std::int32_t command, value;
+};
+struct SetSwitchMsg {
+    std::int32_t word;
+};
+struct SetOptionMsg {
+    std::int16_t option;
+};
+struct SendTextMsg {
+    std::string text;
+}; // Latin-1
+struct SetPttMsg {
+    bool on;
+};
+struct QuitMsg {};
+using TerminalMessage = std::variant<TerminalHelloMsg, PostCommandMsg, SetSwitchMsg, SetOptionMsg,
+                                     SendTextMsg, SetPttMsg, QuitMsg>;
+
+// The message a frame carries; nothing when the frame is not a valid message of its direction.
+std::optional<EngineMessage> decodeEngineFrame(const wire::Frame &frame);
+std::optional<TerminalMessage> decodeTerminalFrame(const wire::Frame &frame);
+
+std::vector<std::uint8_t> encode(const EngineMessage &message);
+std::vector<std::uint8_t> encode(const TerminalMessage &message);
+
+} // namespace enginelink
