@@ -60,6 +60,9 @@ constexpr std::int16_t StandardMarkHz = 2125;
 constexpr std::int16_t StandardSpaceHz = 2295;
 constexpr std::int16_t StandardShiftHz = StandardSpaceHz - StandardMarkHz;
 
+// The disconnection status of a connected engine that ended by itself.
+constexpr std::int16_t EngineLostStatus = 3;
+
 // Command lines written to InvokeCommand.
 inline constexpr char EngineForTerminal[] = "MMTTY.EXE -m";
 inline constexpr char EngineOnItsOwn[] = "MMTTY.EXE ";

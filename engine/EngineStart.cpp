@@ -99,12 +99,16 @@ void TForm1::XMMRConnected()
     XMMR->PostCommand(CmdHamDefaults, 0);
 }
 
+// Status 3: a connected engine has ended by itself; the panel must not go on saying it is
+// connected.
 void TForm1::XMMRDisconnected(std::int16_t status)
 {
     if (status == 0)
         setStatusPanelText(0, QStringLiteral("MMTTY closing failed."));
     else if (status == 2)
         setStatusPanelText(0, QStringLiteral("MMTTY invoking failed."));
+    else if (status == EngineLostStatus)
+        setStatusPanelText(0, QStringLiteral("MMTTY stopped unexpectedly."));
 }
 
 void TForm1::XMMRPttEvent(std::int16_t) {}

@@ -53,9 +53,11 @@ void EngineCore::applySwitches()
     s.unshiftOnSpace = switches_.on(Function::UnshiftOnSpace);
     s.notch = switches_.on(Function::Notch);
     s.notchHz = notchHz_;
+    s.carrierCanceller = switches_.on(Function::Lms);
     s.baud = baud_;
     receiver_.apply(s);
     transmitter_.setBaud(baud_);
+    transmitter_.setBandpass(switches_.on(Function::TxBandpass));
     if (!switches_.on(Function::Net))
         transmitter_.setTones(markHz_, spaceHz_);
 }

@@ -47,7 +47,12 @@ void Receiver::retune(double markHz, double spaceHz)
 void Receiver::process(const float *samples, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
-        block_[filled_++] = settings_.notch ? notch_.execute(samples[i]) : samples[i];
+        float x = samples[i];
+        if (settings_.carrierCanceller)
+            x = canceller_.execute(x);
+        if (settings_.notch)
+            x = notch_.execute(x);
+        block_[filled_++] = x;
         if (filled_ == Decimation) {
             filled_ = 0;
             decide(mark_.execute(block_.data()), space_.execute(block_.data()));

@@ -1,10 +1,12 @@
-// The receive chain: audio at SampleRateHz -> notch (when on) -> mark and space tone channels
+// The receive chain: audio at SampleRateHz -> LMS carrier canceller and notch (when on) -> mark
+// and space tone channels
 // -> envelopes -> threshold control -> character framing -> Baudot -> characters, with the
 // squelch in front of the output. Beside it: XY points of the two channels and the levels for
 // the status record. Runs on the caller's thread; no allocation per sample.
 #pragma once
 
 #include "Baudot.h"
+#include "CarrierCanceller.h"
 #include "CharacterFramer.h"
 #include "NotchFilter.h"
 #include "ThresholdControl.h"
@@ -27,6 +29,7 @@ struct ReceiverSettings {
     bool unshiftOnSpace = true;
     bool notch = false;
     double notchHz = 1000;
+    bool carrierCanceller = false; // the LMS filter
 };
 
 class Receiver {
@@ -58,6 +61,7 @@ private:
 
     ReceiverSettings settings_;
     NotchFilter notch_;
+    CarrierCanceller canceller_;
     ToneChannel mark_, space_;
     ThresholdControl threshold_;
     CharacterFramer framer_;

@@ -1,12 +1,51 @@
 #include "Transmitter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <liquid/liquid.h>
+#include <numbers>
+#include <vector>
 
 namespace rtty {
 
-Transmitter::Transmitter(double sampleRateHz, double baud, double markHz, double spaceHz)
-    : modulator_(sampleRateHz, baud, markHz, spaceHz), baud_(baud)
+namespace {
+void destroyFilter(::firfilt_rrrf_s *f)
 {
+    if (f)
+        firfilt_rrrf_destroy(f);
+}
+} // namespace
+
+Transmitter::Transmitter(double sampleRateHz, double baud, double markHz, double spaceHz)
+    : fs_(sampleRateHz), markHz_(markHz), spaceHz_(spaceHz), filter_(nullptr, destroyFilter),
+      modulator_(sampleRateHz, baud, markHz, spaceHz), baud_(baud)
+{
+    designBandpass();
+}
+
+void Transmitter::setTones(double markHz, double spaceHz)
+{
+    const bool moved = std::abs(markHz - markHz_) > 1 || std::abs(spaceHz - spaceHz_) > 1;
+    markHz_ = markHz;
+    spaceHz_ = spaceHz;
+    modulator_.setTones(markHz, spaceHz);
+    if (moved)
+        designBandpass();
+}
+
+// A Kaiser low-pass as wide as the shift plus the keying's sidebands, moved up to the centre
+// of the pair.
+void Transmitter::designBandpass()
+{
+    const unsigned taps = 127;
+    const double centreHz = 0.5 * (markHz_ + spaceHz_);
+    const double halfWidthHz = 0.5 * std::abs(spaceHz_ - markHz_) + 2 * baud_ + 40;
+    std::vector<float> h(taps);
+    liquid_firdes_kaiser(taps, float(halfWidthHz / fs_), 60.0f, 0.0f, h.data());
+    for (unsigned n = 0; n < taps; ++n)
+        h[n] *= float(
+            2 * std::cos(2 * std::numbers::pi * centreHz / fs_ * (double(n) - (taps - 1) / 2.0)));
+    filter_.reset(firfilt_rrrf_create(h.data(), taps));
 }
 
 void Transmitter::addText(const std::string &text)
@@ -86,6 +125,12 @@ void Transmitter::generate(float *out, std::size_t n)
     }
     feed();
     modulator_.generate(out, n);
+    if (bandpass_) {
+        for (std::size_t i = 0; i < n; ++i) {
+            firfilt_rrrf_push(filter_.get(), out[i]);
+            firfilt_rrrf_execute(filter_.get(), &out[i]);
+        }
+    }
     if (stopWhenSent_ && buffer_.empty() && !modulator_.busy()) {
         transmitting_ = false;
         stopWhenSent_ = false;

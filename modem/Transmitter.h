@@ -8,6 +8,10 @@
 #include "Baudot.h"
 #include "FskModulator.h"
 
+#include <memory>
+
+struct firfilt_rrrf_s;
+
 #include <deque>
 #include <string>
 
@@ -34,7 +38,9 @@ public:
         freshShift_ = true;
     } // send the shift again first
 
-    void setTones(double markHz, double spaceHz) { modulator_.setTones(markHz, spaceHz); }
+    void setTones(double markHz, double spaceHz);
+    // A band-pass filter around the two tones on the transmitted audio.
+    void setBandpass(bool on) { bandpass_ = on; }
     void setBaud(double baud)
     {
         modulator_.setBaud(baud);
@@ -48,6 +54,12 @@ public:
 private:
     void feed();
 
+    void designBandpass();
+
+    double fs_;
+    double markHz_, spaceHz_;
+    bool bandpass_ = false;
+    std::unique_ptr<::firfilt_rrrf_s, void (*)(::firfilt_rrrf_s *)> filter_;
     FskModulator modulator_;
     BaudotEncoder encoder_;
     std::deque<char> buffer_;

@@ -1,34 +1,39 @@
 #include "ProcessEngineSide.h"
 
 #include "EngineCommandLine.h"
+#include "EngineLinkProtocol.h"
 
 #include <QCoreApplication>
+#include <type_traits>
 
 namespace xmm {
 
-ProcessEngineSide::ProcessEngineSide(QObject *parent) : EngineSide(parent)
+namespace {
+constexpr std::size_t MaxHeldRequests = 256;
+}
+
+ProcessEngineSide::ProcessEngineSide(QObject *parent)
+    : EngineSide(parent), reader_(enginelink::MaxFrameBytes)
 {
     helloTimer_.setSingleShot(true);
     helloTimer_.setInterval(HelloTimeoutMs);
-    connect(&helloTimer_, &QTimer::timeout, this, [this] {
-        terminate();
-        emit engineDisconnected(2);
-    });
+    connect(&helloTimer_, &QTimer::timeout, this, [this] { fail(2); });
     connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            failStart();
+            fail(2);
     });
+    connect(&process_, &QProcess::readyReadStandardOutput, this, &ProcessEngineSide::readEngine);
     connect(&process_, &QProcess::finished, this, [this] {
-        if (helloTimer_.isActive()) {
-            helloTimer_.stop();
-            emit engineDisconnected(2);
-        }
+        if (stopping_)
+            return;
+        fail(connected_ ? StatusEngineLost : 2);
     });
 }
 
 ProcessEngineSide::~ProcessEngineSide()
 {
     process_.disconnect(this);
+    stopping_ = true;
     terminate();
 }
 
@@ -36,29 +41,32 @@ void ProcessEngineSide::start(const QString &commandLine)
 {
     if (isRunning())
         stop();
+    ++generation_;
     version_.clear();
+    connected_ = false;
+    held_.clear();
+    reader_ = wire::FrameReader(enginelink::MaxFrameBytes);
     const auto invocation = resolveEngineCommandLine(
         commandLine, QCoreApplication::applicationDirPath(),
         qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts));
     if (!invocation) {
         // Reported through the event loop, as a failed launch would be.
-        QMetaObject::invokeMethod(this, &ProcessEngineSide::failStart, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { fail(2); }, Qt::QueuedConnection);
         return;
     }
+    stopping_ = false;
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(invocation->program, invocation->arguments);
     helloTimer_.start();
 }
 
-void ProcessEngineSide::failStart()
-{
-    helloTimer_.stop();
-    emit engineDisconnected(2);
-}
-
 void ProcessEngineSide::stop()
 {
     helloTimer_.stop();
+    stopping_ = true;
+    ++generation_;
+    connected_ = false;
     if (!terminate())
         emit engineDisconnected(0);
 }
@@ -67,7 +75,11 @@ bool ProcessEngineSide::terminate()
 {
     if (process_.state() == QProcess::NotRunning)
         return true;
-    process_.closeWriteChannel();
+    if (process_.state() == QProcess::Running) {
+        const auto quit = enginelink::encode(enginelink::TerminalMessage{enginelink::QuitMsg{}});
+        process_.write(reinterpret_cast<const char *>(quit.data()), qint64(quit.size()));
+        process_.closeWriteChannel();
+    }
     if (!process_.waitForFinished(StopGraceMs)) {
         process_.kill();
         if (!process_.waitForFinished(StopGraceMs))
@@ -76,18 +88,119 @@ bool ProcessEngineSide::terminate()
     return true;
 }
 
+void ProcessEngineSide::fail(std::int16_t status)
+{
+    helloTimer_.stop();
+    connected_ = false;
+    ++generation_;
+    stopping_ = true; // what ends now is no news
+    terminate();
+    emit engineDisconnected(status);
+}
+
 bool ProcessEngineSide::isRunning() const
 {
     return process_.state() != QProcess::NotRunning;
 }
 
-void ProcessEngineSide::postCommand(std::int32_t, std::int32_t) {}
-void ProcessEngineSide::setSwitch(std::int32_t) {}
-void ProcessEngineSide::setOption(std::int16_t) {}
-void ProcessEngineSide::sendText(const QString &) {}
+void ProcessEngineSide::readEngine()
+{
+    const unsigned generation = generation_;
+    const QByteArray bytes = process_.readAllStandardOutput();
+    reader_.feed(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                           std::size_t(bytes.size())));
+    while (generation == generation_) {
+        auto frame = reader_.next();
+        if (!frame)
+            break;
+        auto message = enginelink::decodeEngineFrame(*frame);
+        if (!message) {
+            fail(connected_ ? StatusEngineLost : 2);
+            return;
+        }
+        if (!connected_) {
+            const auto *hello = std::get_if<enginelink::Hello>(&*message);
+            if (!hello || hello->version != enginelink::Version) {
+                fail(2);
+                return;
+            }
+            helloTimer_.stop();
+            version_ = QString::fromLatin1(hello->versionText.data(),
+                                           qsizetype(hello->versionText.size()));
+            demSampleFreq_ = hello->demodSampleRate;
+            connected_ = true;
+            send(enginelink::encode(
+                enginelink::TerminalMessage{enginelink::TerminalHelloMsg{enginelink::Version}}));
+            send(enginelink::encode(enginelink::TerminalMessage{enginelink::SetPttMsg{ptt_}}));
+            for (const auto &request : held_)
+                send(request);
+            held_.clear();
+            emit engineConnected();
+            continue;
+        }
+        // Each pointer handed on is valid while its signal is being delivered.
+        std::visit(
+            [this](auto &m) {
+                using M = std::decay_t<decltype(m)>;
+                if constexpr (std::is_same_v<M, enginelink::Hello>) {
+                    // A second hello changes nothing.
+                } else if constexpr (std::is_same_v<M, enginelink::CharMsg>) {
+                    emit charReceived(m.code);
+                } else if constexpr (std::is_same_v<M, enginelink::PttMsg>) {
+                    emit pttChanged(m.transmitting);
+                } else if constexpr (std::is_same_v<M, enginelink::FftMsg>) {
+                    overflow_ = m.overflow;
+                    emit fftBlock(m.values.data(), std::int16_t(m.values.size()), m.sampleRate);
+                } else if constexpr (std::is_same_v<M, enginelink::XyMsg>) {
+                    emit xyBlock(m.block.data());
+                } else if constexpr (std::is_same_v<M, enginelink::StatusMsg>) {
+                    emit statusRecord(m.record.data());
+                }
+            },
+            *message);
+    }
+    if (generation == generation_ && reader_.failed())
+        fail(connected_ ? StatusEngineLost : 2);
+}
+
+void ProcessEngineSide::send(const std::vector<std::uint8_t> &frame)
+{
+    if (!connected_) {
+        if (isRunning() && held_.size() < MaxHeldRequests)
+            held_.push_back(frame);
+        return;
+    }
+    process_.write(reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
+}
+
+void ProcessEngineSide::postCommand(std::int32_t command, std::int32_t value)
+{
+    send(enginelink::encode(
+        enginelink::TerminalMessage{enginelink::PostCommandMsg{command, value}}));
+}
+
+void ProcessEngineSide::setSwitch(std::int32_t word)
+{
+    send(enginelink::encode(enginelink::TerminalMessage{enginelink::SetSwitchMsg{word}}));
+}
+
+void ProcessEngineSide::setOption(std::int16_t option)
+{
+    send(enginelink::encode(enginelink::TerminalMessage{enginelink::SetOptionMsg{option}}));
+}
+
+void ProcessEngineSide::sendText(const QString &text)
+{
+    const QByteArray latin1 = text.toLatin1();
+    send(enginelink::encode(
+        enginelink::TerminalMessage{enginelink::SendTextMsg{latin1.toStdString()}}));
+}
+
 void ProcessEngineSide::setPtt(bool on)
 {
     ptt_ = on;
+    if (connected_)
+        send(enginelink::encode(enginelink::TerminalMessage{enginelink::SetPttMsg{on}}));
 }
 
 } // namespace xmm

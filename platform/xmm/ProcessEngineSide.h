@@ -1,13 +1,19 @@
-// The engine side that runs the engine as a child process. The program comes from the command
-// line (EngineCommandLine); the engine must greet within HelloTimeoutMs or it counts as not
-// started. Stopping closes the engine's standard input (its request to quit), then kills it
-// after StopGraceMs.
+// The engine side that runs the engine as a child process and speaks the engine link with it
+// over its standard input and output (docs/engine-link.md). The engine must greet within
+// HelloTimeoutMs or it counts as not started. Stopping asks it to quit, then kills it after
+// StopGraceMs. Requests made while it starts are held until it has greeted.
+//
+// Disconnection statuses: 2 the program could not be started, did not greet in time, or broke
+// the link before greeting; 0 a running engine could not be stopped; 3 a connected engine
+// ended by itself or broke the link (it is killed, so none is left behind).
 #pragma once
 
 #include "EngineSide.h"
+#include "Frames.h"
 
 #include <QProcess>
 #include <QTimer>
+#include <vector>
 
 namespace xmm {
 
@@ -16,13 +22,19 @@ class ProcessEngineSide : public EngineSide {
 public:
     static constexpr int HelloTimeoutMs = 5000;
     static constexpr int StopGraceMs = 1500;
+    static constexpr std::int16_t StatusEngineLost = 3;
 
     explicit ProcessEngineSide(QObject *parent = nullptr);
     ~ProcessEngineSide() override;
 
+    // Where the engine program is looked for first; the terminal's own folder unless set.
+    void setBesideDir(const QString &dir) { besideDir_ = dir; }
+
     void start(const QString &commandLine) override;
     void stop() override;
     bool isRunning() const override;
+    bool isConnected() const { return connected_; }
+    qint64 processId() const { return process_.processId(); }
 
     void postCommand(std::int32_t command, std::int32_t value) override;
     void setSwitch(std::int32_t word) override;
@@ -35,15 +47,24 @@ public:
     std::int32_t overflow() const override { return overflow_; }
 
 private:
-    void failStart();
+    void readEngine();
+    void send(const std::vector<std::uint8_t> &frame);
+    // Ends the engine after a failure and reports it with status.
+    void fail(std::int16_t status);
     bool terminate();
 
     QProcess process_;
     QTimer helloTimer_;
+    wire::FrameReader reader_;
+    std::vector<std::vector<std::uint8_t>> held_; // requests made before the hello
+    QString besideDir_;
     QString version_;
     std::int32_t demSampleFreq_ = 0;
     std::int32_t overflow_ = 0;
     bool ptt_ = true;
+    bool connected_ = false;
+    bool stopping_ = false;
+    unsigned generation_ = 0; // changes whenever the engine is started or ended
 };
 
 } // namespace xmm

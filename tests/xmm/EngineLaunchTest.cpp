@@ -74,6 +74,9 @@ TEST(EngineLaunch, StartWithoutAnEngineProgramShowsInvokingFailed)
     qputenv("PATH", emptyPath.path().toLocal8Bit());
     {
         TForm1 form;
+        auto side = std::make_unique<xmm::ProcessEngineSide>();
+        side->setBesideDir(emptyPath.path());
+        form.XMMR->setEngineSide(std::move(side));
         form.Button3->click();
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return form.statusPanelText(0) == "MMTTY invoking failed."; }, 2000));
