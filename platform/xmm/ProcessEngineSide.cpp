@@ -47,7 +47,7 @@ void ProcessEngineSide::start(const QString &commandLine)
     held_.clear();
     reader_ = wire::FrameReader(enginelink::MaxFrameBytes);
     const auto invocation = resolveEngineCommandLine(
-        commandLine, QCoreApplication::applicationDirPath(),
+        commandLine, besideDir_.isNull() ? QCoreApplication::applicationDirPath() : besideDir_,
         qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts));
     if (!invocation) {
         // Reported through the event loop, as a failed launch would be.
