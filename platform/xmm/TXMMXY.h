@@ -1,10 +1,12 @@
 // The XY scope: each XY block drawn as points with the mark channel across and the space
-// channel up, so that a tuned RTTY signal draws a cross. HighQuality joins the points with
-// smooth lines instead of plotting dots.
+// channel up, so that a tuned RTTY signal draws a cross. Earlier blocks fade out over a few
+// blocks, as on a scope's screen. HighQuality joins the points with smooth lines instead of
+// plotting dots.
 #pragma once
 
 #include "CallObserver.h"
 
+#include <QImage>
 #include <QPolygonF>
 #include <QWidget>
 #include <cstdint>
@@ -26,7 +28,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QPolygonF points_; // in -1..1 on both axes
+    void paintBlock();
+
+    QPolygonF points_; // the latest block, in -1..1 on both axes
+    QImage screen_;    // what the scope shows, the older blocks faded
     bool highQuality_ = false;
     std::int16_t demSampleFreq_ = 0;
 };
