@@ -26,7 +26,10 @@ struct ToWindow : rtty::EngineCore::Events {
         side->raiseFft(v.data(), std::int16_t(v.size()), std::int16_t(rate));
     }
     void xy(const std::vector<std::int32_t> &block) override { side->raiseXy(block.data()); }
-    void status(const std::vector<std::int32_t> &record) override { side->raiseStatus(record.data()); }
+    void status(const std::vector<std::int32_t> &record) override
+    {
+        side->raiseStatus(record.data());
+    }
     void transmitting(bool) override {}
 };
 

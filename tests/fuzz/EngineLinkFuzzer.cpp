@@ -9,8 +9,7 @@
 
 namespace {
 
-template <typename Decode>
-void readAll(const std::uint8_t *data, std::size_t size, Decode decode)
+template <typename Decode> void readAll(const std::uint8_t *data, std::size_t size, Decode decode)
 {
     wire::FrameReader reader(enginelink::MaxFrameBytes);
     // The first byte chooses how the rest arrives: in pieces of 1..256 bytes.
