@@ -1,0 +1,165 @@
+// The decoder's character error rate on simulated signals, against Debian's minimodem on the
+// same files. Each signal is written by the channel simulator, decoded by
+// `tolmfsk-engine --decode` (beside this program) and by `minimodem --rx ... rtty`.
+//   bench-decoder-table [--quick | --engine-link | --full] [--chars N]
+// --engine-link: 0 and +10 dB; --full: the whole table; --quick: a few points for the tests.
+// CER: edit distance over the sent length, case and runs of white space folded.
+#include "Channel.h"
+#include "CharacterErrorRate.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Case {
+    std::string name;
+    channel::Settings channel;
+    std::string engineOptions;     // beyond the file
+    std::string minimodemOptions;  // the tones as sent, for a fair comparison
+    double idealCer = -1;          // the ideal non-coherent FSK curve, where it applies
+};
+
+std::string run(const std::string &command)
+{
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe)
+        return out;
+    std::array<char, 4096> buffer{};
+    std::size_t got;
+    while ((got = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0)
+        out.append(buffer.data(), got);
+    return out;
+}
+
+// Words of an RTTY contact in random order, with line breaks, about `length` characters.
+std::string contactText(std::size_t length, unsigned seed)
+{
+    const char *words[] = {"CQ", "DE", "ZZ9ZZZ", "ZZ1DX", "599", "RST", "NAME", "QTH",
+                           "THE", "QUICK", "BROWN", "FOX", "JUMPS", "OVER", "LAZY", "DOG",
+                           "TNX", "73", "GL", "1234", "5NN", "TU", "K", "KN", "BK", "HW?",
+                           "RIG", "ANT", "DIPOLE", "100W", "WX", "SUNNY", "-5C", "UR"};
+    std::mt19937 random(seed);
+    std::string text;
+    while (text.size() < length) {
+        text += words[random() % std::size(words)];
+        text += random() % 12 == 0 ? "\r\n" : " ";
+    }
+    return text;
+}
+
+// Pb = 1/2 exp(-Eb/2N0), Eb/N0 = SNR(2500 Hz) + 17.4 dB at 45.45 baud; 7 bits a character.
+double idealCer(double snrDb)
+{
+    const double ebn0 = std::pow(10, (snrDb + 17.4) / 10);
+    return 1 - std::pow(1 - 0.5 * std::exp(-ebn0 / 2), 7);
+}
+
+Case awgn(double snr)
+{
+    Case c{"AWGN " + std::to_string(int(snr)) + " dB", {}, "", "-M 2125 -S 2295", idealCer(snr)};
+    c.channel.snrDb = snr;
+    return c;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::string mode = "--engine-link";
+    std::size_t chars = 2000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--chars" && i + 1 < argc)
+            chars = std::size_t(std::atoi(argv[++i]));
+        else
+            mode = a;
+    }
+    std::vector<Case> cases;
+    if (mode == "--engine-link") {
+        cases = {awgn(0), awgn(10)};
+    } else if (mode == "--quick") {
+        cases = {awgn(-6), awgn(0)};
+    } else {
+        for (int snr = -12; snr <= -2; ++snr)
+            cases.push_back(awgn(snr));
+        for (double snr : {4.0, 10.0}) {
+            Case c{"fading 1 Hz / 1 ms, " + std::to_string(int(snr)) + " dB", {}, "", "-M 2125 -S 2295"};
+            c.channel.snrDb = snr;
+            c.channel.fading = channel::Fading{1, 1};
+            cases.push_back(c);
+        }
+        Case off{"65 Hz off, 0 dB, AFC", {}, "", "-M 2125 -S 2295"};
+        off.channel.offsetHz = 65;
+        off.channel.snrDb = 0;
+        cases.push_back(off);
+        Case drift{"drift 0.5 Hz/s, 0 dB, AFC", {}, "", "-M 2125 -S 2295"};
+        drift.channel.driftHzPerSecond = 0.5;
+        drift.channel.snrDb = 0;
+        cases.push_back(drift);
+        Case neighbour{"neighbour +6 dB 250 Hz away, 10 dB", {}, "", "-M 2125 -S 2295"};
+        neighbour.channel.snrDb = 10;
+        neighbour.channel.interferer = channel::Interferer{};
+        cases.push_back(neighbour);
+        Case fast{"75 baud, 0 dB", {}, "--baud 75", "-M 2125 -S 2295 --baudot --stopbits 1.5"};
+        fast.channel.baud = 75;
+        fast.channel.snrDb = 0;
+        cases.push_back(fast);
+        Case reversed{"reversed shift, 0 dB", {}, "--reverse", "-M 2125 -S 1955"};
+        reversed.channel.reverse = true;
+        reversed.channel.snrDb = 0;
+        cases.push_back(reversed);
+    }
+
+    char self[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    const std::filesystem::path here = n > 0 ? std::filesystem::path(std::string(self, std::size_t(n))).parent_path()
+                                             : std::filesystem::current_path();
+    const std::string engine = (here / "tolmfsk-engine").string();
+    const bool haveMinimodem = !run("command -v minimodem").empty();
+    const auto dir = std::filesystem::temp_directory_path() / ("decoder-table-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+
+    std::printf("%-38s %8s %10s %10s\n", "signal", "ideal", "ours", "minimodem");
+    unsigned seed = 11;
+    for (const Case &c : cases) {
+        const std::string text = contactText(chars, seed);
+        channel::Settings s = c.channel;
+        s.seed = seed++;
+        const auto wav = (dir / "signal.wav").string();
+        channel::writeWav(wav, channel::transmit(text, s), s.sampleRateHz);
+        const double ours = cer::characterErrorRate(
+            text, run(engine + " --decode " + wav + " " + c.engineOptions + " 2>/dev/null"));
+        double theirs = -1;
+        if (haveMinimodem) {
+            const std::string baud = c.channel.baud == 75 ? "75" : "rtty";
+            theirs = cer::characterErrorRate(
+                text, run("minimodem --rx -q -f " + wav + " " + c.minimodemOptions + " " + baud +
+                          " 2>/dev/null"));
+        }
+        auto percent = [](double v) {
+            char b[32];
+            if (v < 0)
+                std::snprintf(b, sizeof b, "%10s", "-");
+            else
+                std::snprintf(b, sizeof b, "%9.2f%%", 100 * v);
+            return std::string(b);
+        };
+        std::printf("%-38s %8s %10s %10s\n", c.name.c_str(),
+                    c.idealCer < 0 ? "-" : percent(c.idealCer).c_str() + 2, percent(ours).c_str(),
+                    percent(theirs).c_str());
+        std::fflush(stdout);
+    }
+    std::filesystem::remove_all(dir);
+    std::printf("(%zu characters a point; minimodem %s)\n", chars,
+                haveMinimodem ? "told the exact tones" : "not installed");
+    return 0;
+}
