@@ -22,9 +22,9 @@ namespace {
 struct Case {
     std::string name;
     channel::Settings channel;
-    std::string engineOptions;     // beyond the file
-    std::string minimodemOptions;  // the tones as sent, for a fair comparison
-    double idealCer = -1;          // the ideal non-coherent FSK curve, where it applies
+    std::string engineOptions;    // beyond the file
+    std::string minimodemOptions; // the tones as sent, for a fair comparison
+    double idealCer = -1;         // the ideal non-coherent FSK curve, where it applies
 };
 
 std::string run(const std::string &command)
@@ -43,10 +43,11 @@ std::string run(const std::string &command)
 // Words of an RTTY contact in random order, with line breaks, about `length` characters.
 std::string contactText(std::size_t length, unsigned seed)
 {
-    const char *words[] = {"CQ", "DE", "ZZ9ZZZ", "ZZ1DX", "599", "RST", "NAME", "QTH",
-                           "THE", "QUICK", "BROWN", "FOX", "JUMPS", "OVER", "LAZY", "DOG",
-                           "TNX", "73", "GL", "1234", "5NN", "TU", "K", "KN", "BK", "HW?",
-                           "RIG", "ANT", "DIPOLE", "100W", "WX", "SUNNY", "-5C", "UR"};
+    const char *words[] = {"CQ",     "DE",   "ZZ9ZZZ", "ZZ1DX", "599", "RST",   "NAME",
+                           "QTH",    "THE",  "QUICK",  "BROWN", "FOX", "JUMPS", "OVER",
+                           "LAZY",   "DOG",  "TNX",    "73",    "GL",  "1234",  "5NN",
+                           "TU",     "K",    "KN",     "BK",    "HW?", "RIG",   "ANT",
+                           "DIPOLE", "100W", "WX",     "SUNNY", "-5C", "UR"};
     std::mt19937 random(seed);
     std::string text;
     while (text.size() < length) {
@@ -92,7 +93,10 @@ int main(int argc, char *argv[])
         for (int snr = -12; snr <= -2; ++snr)
             cases.push_back(awgn(snr));
         for (double snr : {4.0, 10.0}) {
-            Case c{"fading 1 Hz / 1 ms, " + std::to_string(int(snr)) + " dB", {}, "", "-M 2125 -S 2295"};
+            Case c{"fading 1 Hz / 1 ms, " + std::to_string(int(snr)) + " dB",
+                   {},
+                   "",
+                   "-M 2125 -S 2295"};
             c.channel.snrDb = snr;
             c.channel.fading = channel::Fading{1, 1};
             cases.push_back(c);
@@ -121,11 +125,13 @@ int main(int argc, char *argv[])
 
     char self[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    const std::filesystem::path here = n > 0 ? std::filesystem::path(std::string(self, std::size_t(n))).parent_path()
-                                             : std::filesystem::current_path();
+    const std::filesystem::path here =
+        n > 0 ? std::filesystem::path(std::string(self, std::size_t(n))).parent_path()
+              : std::filesystem::current_path();
     const std::string engine = (here / "tolmfsk-engine").string();
     const bool haveMinimodem = !run("command -v minimodem").empty();
-    const auto dir = std::filesystem::temp_directory_path() / ("decoder-table-" + std::to_string(getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("decoder-table-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
 
     std::printf("%-38s %8s %10s %10s\n", "signal", "ideal", "ours", "minimodem");
@@ -141,9 +147,9 @@ int main(int argc, char *argv[])
         double theirs = -1;
         if (haveMinimodem) {
             const std::string baud = c.channel.baud == 75 ? "75" : "rtty";
-            theirs = cer::characterErrorRate(
-                text, run("minimodem --rx -q -f " + wav + " " + c.minimodemOptions + " " + baud +
-                          " 2>/dev/null"));
+            theirs = cer::characterErrorRate(text,
+                                             run("minimodem --rx -q -f " + wav + " " +
+                                                 c.minimodemOptions + " " + baud + " 2>/dev/null"));
         }
         auto percent = [](double v) {
             char b[32];

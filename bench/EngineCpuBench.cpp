@@ -44,7 +44,8 @@ int main(int argc, char *argv[])
     std::vector<float> tx(256);
     const double start = cpuSeconds();
     for (std::size_t at = 0; at < audio.size(); at += 256)
-        core.process(audio.data() + at, tx.data(), std::min<std::size_t>(256, audio.size() - at), 0);
+        core.process(audio.data() + at, tx.data(), std::min<std::size_t>(256, audio.size() - at),
+                     0);
     const double used = cpuSeconds() - start;
     const double share = used / audioSeconds * 100;
     std::printf("engine receive chain, default settings, %.0f s of audio\n", audioSeconds);

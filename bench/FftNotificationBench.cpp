@@ -30,8 +30,8 @@ int main(int argc, char *argv[])
     std::vector<std::vector<std::int16_t>> prepared(16, std::vector<std::int16_t>(1024));
     for (std::size_t b = 0; b < prepared.size(); ++b)
         for (std::size_t i = 0; i < 1024; ++i)
-            prepared[b][i] = std::int16_t(noise(random) +
-                                          ((b % 2 ? i == 395 : i == 426) ? 6000 : 0));
+            prepared[b][i] =
+                std::int16_t(noise(random) + ((b % 2 ? i == 395 : i == 426) ? 6000 : 0));
 
     QElapsedTimer clock;
     clock.start();

@@ -18,8 +18,8 @@ namespace {
 // Text of about `count` characters in lines of 69 and a line break, as RTTY arrives.
 QString history(int count)
 {
-    const QString line = QStringLiteral(
-        "RYRYRY CQ CQ DE ZZ9ZZZ THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73\n");
+    const QString line =
+        QStringLiteral("RYRYRY CQ CQ DE ZZ9ZZZ THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73\n");
     QString text;
     text.reserve(count + line.size());
     while (text.size() < count)

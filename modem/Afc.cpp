@@ -13,14 +13,18 @@ void Afc::anchor(double markHz, double spaceHz)
 
 double Afc::at(double hz) const
 {
-    // The strongest of the bins within 10 Hz of hz: a tone between two bins still counts.
+    // The power around hz, the bins weighted by their distance: the sum peaks where the tone
+    // is, even between two bins, so that the pair lands on the signal rather than near it.
     const double bin = hz / binHz_;
-    const int from = std::max(0, int(std::floor(bin - 10 / binHz_)));
-    const int to = std::min(int(smoothed_.size()) - 1, int(std::ceil(bin + 10 / binHz_)));
-    double best = 0;
-    for (int i = from; i <= to; ++i)
-        best = std::max(best, double(smoothed_[std::size_t(i)]));
-    return best;
+    double sum = 0;
+    for (int i = int(std::floor(bin - 2.5)); i <= int(std::ceil(bin + 2.5)); ++i) {
+        if (i < 0 || i >= int(smoothed_.size()))
+            continue;
+        const double weight = 1 - std::abs(double(i) - bin) / 2.5;
+        if (weight > 0)
+            sum += weight * double(smoothed_[std::size_t(i)]);
+    }
+    return sum;
 }
 
 Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
@@ -35,7 +39,7 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
     const double shift = now.spaceHz - now.markHz;
     const double offsetNow = now.markHz - anchorMarkHz_;
     double bestScore = 0, bestOffset = offsetNow;
-    for (double offset = -PullInHz; offset <= PullInHz; offset += binHz_ / 2) {
+    for (double offset = -PullInHz; offset <= PullInHz; offset += binHz_ / 4) {
         const double mark = anchorMarkHz_ + offset;
         const double score = std::min(at(mark), at(mark + shift));
         if (score > bestScore) {
@@ -56,7 +60,8 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
         return now;
     std::nth_element(around.begin(), around.begin() + around.size() / 2, around.end());
     const double noise = around[around.size() / 2];
-    if (bestScore < 8 * noise) // both tones 9 dB above the noise, or hold still
+    // Both tones 9 dB above the noise, or hold still (a tone's score spans about 2.5 bins).
+    if (bestScore < 8 * 2.5 * noise)
         return now;
     const double moved = offsetNow + (bestOffset - offsetNow) * 0.5;
     return {anchorMarkHz_ + moved, anchorMarkHz_ + moved + shift};

@@ -1,0 +1,262 @@
+// The modem's stages on their own: Baudot, the switch word, the transmitter, AFC and the
+// framer, each against what an RTTY operator expects of it.
+#include "Afc.h"
+#include "Baudot.h"
+#include "Channel.h"
+#include "CharacterFramer.h"
+#include "EngineCore.h"
+#include "FskModulator.h"
+#include "Receiver.h"
+#include "Spectrum.h"
+#include "Switches.h"
+#include "Transmitter.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+
+using namespace rtty;
+
+namespace {
+
+std::string decodeCodes(const std::vector<std::uint8_t> &codes, bool uos = true)
+{
+    BaudotDecoder decoder;
+    decoder.setUnshiftOnSpace(uos);
+    std::string text;
+    for (auto code : codes)
+        if (auto c = decoder.decode(code))
+            text += *c;
+    return text;
+}
+
+std::string receive(const std::vector<float> &audio, ReceiverSettings settings = {})
+{
+    settings.unshiftOnSpace = true;
+    Receiver receiver(settings);
+    std::string text;
+    receiver.onCharacter = [&](char c) { text += c; };
+    receiver.process(audio.data(), audio.size());
+    return text;
+}
+
+} // namespace
+
+TEST(Baudot, EveryCharacterSurvivesARoundTrip)
+{
+    const std::string text = "RYRY THE QUICK BROWN FOX 0123456789 -?:()$'.,/!&#;\"\r\n";
+    EXPECT_EQ(decodeCodes(encodeText(text)), text);
+    EXPECT_EQ(decodeCodes(encodeText("abc xyz")), "ABC XYZ");
+    EXPECT_TRUE(BaudotEncoder().encode('~').empty());
+}
+
+TEST(Baudot, FiguresAreShiftedAgainAfterASpaceForReceiversThatUnshift)
+{
+    const auto codes = encodeText("599 599");
+    // LTRS, FIGS 5 9 9, space, FIGS again, 5 9 9
+    const std::vector<std::uint8_t> expected = {CodeLtrs,  CodeFigs, 0x10, 0x18, 0x18,
+                                                CodeSpace, CodeFigs, 0x10, 0x18, 0x18};
+    EXPECT_EQ(codes, expected);
+    EXPECT_EQ(decodeCodes(codes, true), "599 599");
+    EXPECT_EQ(decodeCodes(codes, false), "599 599");
+}
+
+TEST(Baudot, UnshiftOnSpaceDecidesWhatFollowsASpaceInFigures)
+{
+    // FIGS 1, space, then code 0x10: a T in letters, a 5 in figures.
+    const std::vector<std::uint8_t> codes = {CodeFigs, 0x17, CodeSpace, 0x10};
+    EXPECT_EQ(decodeCodes(codes, true), "1 T");
+    EXPECT_EQ(decodeCodes(codes, false), "1 5");
+}
+
+TEST(Switches, EachWordDoesWhatItsButtonPromises)
+{
+    Switches s;
+    EXPECT_TRUE(s.on(Function::Afc));
+    EXPECT_FALSE(s.on(Function::Atc));
+    s.apply(20);
+    EXPECT_TRUE(s.on(Function::Atc));
+    s.apply(260);
+    EXPECT_TRUE(s.on(Function::Reverse));
+    s.apply(0); // REV released
+    EXPECT_FALSE(s.on(Function::Reverse));
+    EXPECT_TRUE(s.on(Function::Atc));
+    s.apply(0); // ATC released
+    EXPECT_FALSE(s.on(Function::Atc));
+    EXPECT_TRUE(s.on(Function::Afc));
+    s.apply(0); // AFC pressed: off
+    EXPECT_FALSE(s.on(Function::Afc));
+    s.apply(4); // AFC released: on
+    EXPECT_TRUE(s.on(Function::Afc));
+    s.apply(-8);
+    EXPECT_TRUE(s.on(Function::Notch));
+    s.apply(8196);
+    EXPECT_FALSE(s.on(Function::Notch));
+    for (std::int32_t word : {12, 36, 68, 132, 516, -8})
+        s.apply(word);
+    s.apply(-128);
+    for (Function f : {Function::Net, Function::TxBandpass, Function::Lms, Function::Squelch,
+                       Function::UnshiftOnSpace, Function::Notch})
+        EXPECT_FALSE(s.on(f));
+    EXPECT_TRUE(s.on(Function::Afc)); // START keeps AFC as it was
+    EXPECT_FALSE(s.apply(3));         // names no function
+}
+
+TEST(Transmitter, SendsTheBufferThenDiddlesThenStopsWhenAsked)
+{
+    Transmitter tx(EngineCore::SampleRateHz, 45.45, 2125, 2295);
+    tx.addText("CQ DE ZZ9ZZZ\r");
+    tx.addText("AB\b"); // Backspace takes the B back
+    tx.start();
+    std::vector<float> audio;
+    std::vector<float> block(256);
+    // Long enough for the text and some diddles.
+    for (int i = 0; i < 500; ++i) {
+        tx.generate(block.data(), block.size());
+        audio.insert(audio.end(), block.begin(), block.end());
+    }
+    EXPECT_TRUE(tx.transmitting());
+    tx.addText("K");
+    tx.stopWhenSent();
+    while (tx.transmitting()) {
+        tx.generate(block.data(), block.size());
+        audio.insert(audio.end(), block.begin(), block.end());
+        ASSERT_LT(audio.size(), 60 * EngineCore::SampleRateHz);
+    }
+    EXPECT_EQ(receive(audio), "CQ DE ZZ9ZZZ\r\nAK");
+    tx.generate(block.data(), block.size());
+    EXPECT_EQ(*std::max_element(block.begin(), block.end()), 0.0f);
+}
+
+TEST(Transmitter, StopNowEndsAtOnceAndDropsTheBuffer)
+{
+    Transmitter tx(EngineCore::SampleRateHz, 45.45, 2125, 2295);
+    tx.addText("A LONG TEXT THAT WILL NOT BE SENT");
+    tx.start();
+    std::vector<float> block(256);
+    tx.generate(block.data(), block.size());
+    tx.stopNow();
+    EXPECT_FALSE(tx.transmitting());
+    EXPECT_EQ(tx.buffered(), 0u);
+}
+
+TEST(FskModulator, IsPhaseContinuousAndStaysOnItsTones)
+{
+    FskModulator m(11025, 45.45, 2125, 2295, 0.5f);
+    for (std::uint8_t code : encodeText("RYRYRY"))
+        m.queueCode(code);
+    std::vector<float> out(20000);
+    m.generate(out.data(), out.size());
+    // No jump bigger than a 2300 Hz sine can make in one sample.
+    const float maxStep = 0.5f * float(2 * std::numbers::pi * 2300 / 11025) * 1.01f;
+    for (std::size_t i = 1; i < out.size(); ++i)
+        ASSERT_LE(std::fabs(out[i] - out[i - 1]), maxStep) << i;
+    // Nearly all power within the two tones' band.
+    Spectrum spectrum(2048);
+    for (std::size_t i = 0; i < 4096; ++i)
+        spectrum.push(out[4000 + i]);
+    double inside = 0, all = 0;
+    for (std::size_t i = 0; i < Spectrum::Bins; ++i) {
+        const double hz = double(i) * 11025 / Spectrum::Size;
+        all += spectrum.power()[i];
+        if (hz > 1950 && hz < 2470)
+            inside += spectrum.power()[i];
+    }
+    EXPECT_GT(inside / all, 0.99);
+}
+
+TEST(Receiver, ReverseAndSeventyFiveBaud)
+{
+    channel::Settings s;
+    s.snrDb = 15;
+    s.reverse = true;
+    ReceiverSettings reversed;
+    reversed.markHz = 2125;
+    reversed.spaceHz = 1955;
+    EXPECT_EQ(receive(channel::transmit("RYRY DE ZZ9ZZZ", s), reversed), "RYRY DE ZZ9ZZZ");
+    s.reverse = false;
+    s.baud = 75;
+    ReceiverSettings fast;
+    fast.baud = 75;
+    EXPECT_EQ(receive(channel::transmit("RYRY DE ZZ9ZZZ", s), fast), "RYRY DE ZZ9ZZZ");
+}
+
+TEST(Receiver, NotchRemovesACarrierOnTheMarkSideBand)
+{
+    channel::Settings s;
+    s.snrDb = 20;
+    std::vector<float> audio = channel::transmit("RYRYRY THE QUICK BROWN FOX 1234567890", s);
+    // A strong carrier 80 Hz below the mark, four times the signal's amplitude.
+    for (std::size_t n = 0; n < audio.size(); ++n)
+        audio[n] += 1.0f * float(std::sin(2 * std::numbers::pi * 2045 * double(n) / 11025));
+    ReceiverSettings notched;
+    notched.notch = true;
+    notched.notchHz = 2045;
+    EXPECT_EQ(receive(audio, notched), "RYRYRY THE QUICK BROWN FOX 1234567890");
+}
+
+TEST(Receiver, SquelchKeepsNoiseOffTheScreen)
+{
+    channel::Settings s;
+    s.snrDb = -100; // practically nothing but noise
+    std::vector<float> noise = channel::transmit(std::string(40, ' '), s);
+    ReceiverSettings squelched;
+    squelched.squelch = true;
+    squelched.squelchLevel = 600;
+    EXPECT_EQ(receive(noise, squelched), "");
+    EXPECT_FALSE(receive(noise).empty()); // without it noise prints
+}
+
+TEST(Afc, PullsInAnOffFrequencySignalAndIgnoresALoneCarrier)
+{
+    Spectrum spectrum(551);
+    Afc afc(11025.0 / Spectrum::Size);
+    afc.anchor(2125, 2295);
+    channel::Settings s;
+    s.snrDb = 5;
+    s.offsetHz = 60;
+    const auto audio = channel::transmit("RYRYRYRYRYRYRYRY", s);
+    Afc::Tones tones{2125, 2295};
+    for (float v : audio)
+        if (spectrum.push(v))
+            tones = afc.update(spectrum.power(), tones);
+    EXPECT_NEAR(tones.markHz, 2185, 6);
+    EXPECT_NEAR(tones.spaceHz - tones.markHz, 170, 0.01);
+
+    // A single steady carrier 50 Hz off is no FSK pair: AFC holds.
+    Afc still(11025.0 / Spectrum::Size);
+    still.anchor(2125, 2295);
+    Spectrum quiet(551);
+    Afc::Tones held{2125, 2295};
+    for (std::size_t n = 0; n < 5 * 11025; ++n)
+        if (quiet.push(0.3f * float(std::sin(2 * std::numbers::pi * 2175 * double(n) / 11025))))
+            held = still.update(quiet.power(), held);
+    EXPECT_DOUBLE_EQ(held.markHz, 2125);
+}
+
+TEST(CharacterFramer, ReadsAFrameAndRejectsAFalseStart)
+{
+    const double spb = 30.3;
+    CharacterFramer framer(spb);
+    auto feed = [&](bool mark, double bits) {
+        std::optional<std::uint8_t> got;
+        for (int i = 0; i < int(bits * spb); ++i)
+            if (auto c = framer.push(mark ? 1.0f : -1.0f))
+                got = c;
+        return got;
+    };
+    feed(true, 3);
+    // A glitch of a quarter bit is not a start bit.
+    feed(false, 0.25);
+    EXPECT_FALSE(feed(true, 2));
+    // Start, code 0x15 (1,0,1,0,1), stop.
+    feed(false, 1);
+    feed(true, 1);
+    feed(false, 1);
+    feed(true, 1);
+    feed(false, 1);
+    feed(true, 0.5);
+    const auto code = feed(true, 2);
+    ASSERT_TRUE(code);
+    EXPECT_EQ(*code, 0x15);
+}
