@@ -47,6 +47,7 @@ public:
     PayloadWriter &i16(std::int16_t v);
     PayloadWriter &u16(std::uint16_t v);
     PayloadWriter &i32(std::int32_t v);
+    PayloadWriter &u32(std::uint32_t v) { return i32(std::int32_t(v)); }
     PayloadWriter &bytes(std::span<const std::uint8_t> v);
     PayloadWriter &text(const std::string &v); // u16 length, then the bytes
     const std::vector<std::uint8_t> &payload() const { return out_; }
@@ -64,6 +65,11 @@ public:
     std::optional<std::int16_t> i16();
     std::optional<std::uint16_t> u16();
     std::optional<std::int32_t> i32();
+    std::optional<std::uint32_t> u32()
+    {
+        const auto v = i32();
+        return v ? std::optional<std::uint32_t>(std::uint32_t(*v)) : std::nullopt;
+    }
     std::optional<std::string> text();
     std::size_t remaining() const { return failed_ ? 0 : in_.size() - at_; }
     bool atEnd() const { return !failed_ && at_ == in_.size(); }
