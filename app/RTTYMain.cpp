@@ -5,13 +5,18 @@
 #include "HelpText.h"
 #include "TXMMR.h"
 #include "TXMMT.h"
+#include "hostlink/DdeClientConv.h"
 
 #include <QLabel>
 #include <QShowEvent>
 
 TForm1 *Form1 = nullptr;
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent), XMMR(new TXMMR(this)), XMMT1(new TXMMT(this))
+TForm1::TForm1(QWidget *parent)
+    : QMainWindow(parent), XMMR(new TXMMR(this)), XMMT1(new TXMMT(this)),
+      DdeClientConv1(std::make_unique<TDdeClientConv>()),
+      DdeClientItem1(std::make_unique<TDdeClientItem>(DdeClientConv1.get())),
+      DdeClientItem2(std::make_unique<TDdeClientItem>(DdeClientConv1.get()))
 {
     Form1 = this;
     XMMR->setObjectName(QStringLiteral("XMMR"));
@@ -31,6 +36,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), XMMR(new TXMMR(this)), XM
     connectReceiveWindow();
     connectTransmitPath();
     connectMacros();
+    connectHostLink();
+    connectStatusDecoding();
 
     FormCreate();
 }
@@ -96,9 +103,6 @@ void TForm1::showEvent(QShowEvent *event)
     if (!event->spontaneous())
         showCompleted_ = runHandler([this] { FormShow(); });
 }
-
-// The host conversation is opened here once it exists.
-void TForm1::FormShow() {}
 
 // Typed characters go to the focused widget only.
 void TForm1::FormKeyPress(char &) {}

@@ -9,8 +9,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QLabel;
+class TDdeClientConv;
+class TDdeClientItem;
 class TXMMBtn;
 class TXMMR;
 class TXMMT;
@@ -24,6 +27,11 @@ public:
     // The engine link and the TCP link, owned by the window and not shown.
     TXMMR *XMMR;
     TXMMT *XMMT1;
+    // The conversation with the host program and its two items. The items go before the
+    // conversation when the window closes, without unlinking.
+    std::unique_ptr<TDdeClientConv> DdeClientConv1;
+    std::unique_ptr<TDdeClientItem> DdeClientItem1;
+    std::unique_ptr<TDdeClientItem> DdeClientItem2;
 
     // Status-bar panels 0..4.
     static constexpr int StatusPanelCount = 5;
@@ -124,6 +132,15 @@ public:
     void SwitchtoTransmit1Click();
     void ClearTXbuffer1Click();
 
+    // --- host conversation and radio-status decoding ---
+    void DdeClientItem1Change();
+    void DdeClientItem2Change();
+    void Edit7Change();
+    void Edit1Change();
+    void SpinEdit4Change();
+    void CheckBox1Click();
+    void SplitStatusFields(const QString &text);
+
     // --- message macros ---
     void Button16Click();
     void Button19Click();
@@ -151,6 +168,9 @@ private:
     void connectReceiveWindow();
     void connectTransmitPath();
     void connectMacros();
+    void connectHostLink();
+    void connectStatusDecoding();
+    QString statusCell(int column) const;
     void restartEngine(const char *commandLine);
 
     std::array<QLabel *, StatusPanelCount> statusPanels_{};

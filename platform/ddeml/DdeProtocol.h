@@ -19,15 +19,19 @@ constexpr std::size_t MaxNameBytes = 255;
 constexpr std::size_t MaxDataBytes = 60000;
 
 enum Type : std::uint8_t {
-    Connect = 0x01,        // client: magic, version, service, topic, code page
-    Transaction = 0x02,    // client: id, type, item, format, data
-    Disconnect = 0x04,     // either side
-    ConnectReply = 0x81,   // server: accepted
+    Connect = 0x01,          // client: magic, version, service, topic, code page
+    Transaction = 0x02,      // client: id, type, item, format, data
+    Disconnect = 0x04,       // either side
+    ConnectReply = 0x81,     // server: accepted
     TransactionReply = 0x82, // server: id, ok, data
-    AdviseData = 0x83,     // server: item, format, data (none for a warm link)
+    AdviseData = 0x83,       // server: item, format, data (none for a warm link)
 };
 
-struct ConnectMsg { std::uint16_t version; std::string service, topic; std::uint16_t codePage; };
+struct ConnectMsg {
+    std::uint16_t version;
+    std::string service, topic;
+    std::uint16_t codePage;
+};
 struct TransactionMsg {
     std::uint32_t id;
     std::uint16_t type;
@@ -36,9 +40,19 @@ struct TransactionMsg {
     std::optional<std::vector<std::uint8_t>> data;
 };
 struct DisconnectMsg {};
-struct ConnectReplyMsg { bool accepted; };
-struct TransactionReplyMsg { std::uint32_t id; bool ok; std::optional<std::vector<std::uint8_t>> data; };
-struct AdviseDataMsg { std::string item; std::uint16_t format; std::optional<std::vector<std::uint8_t>> data; };
+struct ConnectReplyMsg {
+    bool accepted;
+};
+struct TransactionReplyMsg {
+    std::uint32_t id;
+    bool ok;
+    std::optional<std::vector<std::uint8_t>> data;
+};
+struct AdviseDataMsg {
+    std::string item;
+    std::uint16_t format;
+    std::optional<std::vector<std::uint8_t>> data;
+};
 
 using Message = std::variant<ConnectMsg, TransactionMsg, DisconnectMsg, ConnectReplyMsg,
                              TransactionReplyMsg, AdviseDataMsg>;

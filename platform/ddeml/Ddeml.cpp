@@ -221,7 +221,8 @@ bool readFrames(Conversation *c, std::uint32_t waitingFor,
             }
         }
         if (c->instance->waiting > 0)
-            c->instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(c->handle), *message);
+            c->instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(c->handle),
+                                               *message);
         else
             dispatch(c, *message);
         if (!conversationOf(c->handle))
@@ -295,9 +296,9 @@ void serverTransaction(Conversation *c, const ddewire::TransactionMsg &t)
     const UINT type = t.type & ~(XTYPF_NODATA | XTYPF_ACKREQ);
     ddewire::TransactionReplyMsg reply{t.id, false, std::nullopt};
     auto call = [&](UINT xtyp, HDDEDATA data) {
-        return instance->callback ? instance->callback(xtyp, t.format, c->handle, c->topic, item,
-                                                       data, 0, 0)
-                                  : nullptr;
+        return instance->callback
+                   ? instance->callback(xtyp, t.format, c->handle, c->topic, item, data, 0, 0)
+                   : nullptr;
     };
     switch (type) {
     case XTYP_ADVSTART:
@@ -339,10 +340,9 @@ void serverConnect(Conversation *c, const ddewire::ConnectMsg &m)
     c->connectDeadline.stop();
     const HSZ service = atom(m.service), topic = atom(m.topic);
     CONVCONTEXT context{36, 0, 0, m.codePage, 0, 0, {0, 0, 0}};
-    const bool accepted =
-        m.version == ddewire::Version && instance->callback &&
-        instance->callback(XTYP_CONNECT, 0, nullptr, topic, service, nullptr,
-                           reinterpret_cast<ULONG_PTR>(&context), 0) != nullptr;
+    const bool accepted = m.version == ddewire::Version && instance->callback &&
+                          instance->callback(XTYP_CONNECT, 0, nullptr, topic, service, nullptr,
+                                             reinterpret_cast<ULONG_PTR>(&context), 0) != nullptr;
     send(*c, ddewire::ConnectReplyMsg{accepted});
     if (!accepted) {
         forget(c);
@@ -420,7 +420,8 @@ std::optional<Reply> await(Conversation *c, std::uint32_t id, QDeadlineTimer dea
         else
             ok = readFrames(still, 0, nullptr, &reply);
         if (!ok) {
-            instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(handle), ddewire::DisconnectMsg{});
+            instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(handle),
+                                            ddewire::DisconnectMsg{});
             break;
         }
         if (reply || deadline.hasExpired())
@@ -429,8 +430,8 @@ std::optional<Reply> await(Conversation *c, std::uint32_t id, QDeadlineTimer dea
     }
     --instance->waiting;
     if (instance->waiting == 0 && !instance->deferred.empty())
-        QMetaObject::invokeMethod(&instance->context, [instance] { deliverDeferred(instance); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &instance->context, [instance] { deliverDeferred(instance); }, Qt::QueuedConnection);
     return reply;
 }
 
@@ -510,7 +511,8 @@ DWORD DdeQueryStringA(DWORD idInst, HSZ hsz, char *psz, DWORD cchMax, int)
 
 int DdeCmpStringHandles(HSZ hsz1, HSZ hsz2)
 {
-    const auto a = reinterpret_cast<std::uintptr_t>(hsz1), b = reinterpret_cast<std::uintptr_t>(hsz2);
+    const auto a = reinterpret_cast<std::uintptr_t>(hsz1),
+               b = reinterpret_cast<std::uintptr_t>(hsz2);
     return a == b ? 0 : (a < b ? -1 : 1);
 }
 
@@ -583,10 +585,13 @@ HCONV DdeConnect(DWORD idInst, HSZ hszService, HSZ hszTopic, const CONVCONTEXT *
     watch(c);
     instance->lastError = DMLERR_NO_ERROR;
     if (c->socket->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(&instance->context, [h = c->handle] {
-            if (Conversation *c = conversationOf(h))
-                onReadyRead(c);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &instance->context,
+            [h = c->handle] {
+                if (Conversation *c = conversationOf(h))
+                    onReadyRead(c);
+            },
+            Qt::QueuedConnection);
     return c->handle;
 }
 
@@ -638,12 +643,14 @@ HDDEDATA DdeClientTransaction(LPBYTE pData, DWORD cbData, HCONV hConv, HSZ hszIt
     ddewire::TransactionMsg t{instance->nextTransaction++, std::uint16_t(wType), atomText(hszItem),
                               std::uint16_t(wFmt), std::nullopt};
     if (pData && cbData != DWORD(-1))
-        t.data = std::vector<std::uint8_t>(pData, pData + std::min<DWORD>(cbData, ddewire::MaxDataBytes));
+        t.data = std::vector<std::uint8_t>(pData,
+                                           pData + std::min<DWORD>(cbData, ddewire::MaxDataBytes));
     send(*c, t);
-    const auto reply = await<ddewire::TransactionReplyMsg>(c, t.id, QDeadlineTimer(qint64(dwTimeout)));
+    const auto reply =
+        await<ddewire::TransactionReplyMsg>(c, t.id, QDeadlineTimer(qint64(dwTimeout)));
     const UINT type = wType & ~(XTYPF_NODATA | XTYPF_ACKREQ);
     if (!reply) {
-        instance->lastError = !conversationOf(hConv) ? DMLERR_SERVER_DIED
+        instance->lastError = !conversationOf(hConv)  ? DMLERR_SERVER_DIED
                               : type == XTYP_ADVSTART ? DMLERR_ADVACKTIMEOUT
                               : type == XTYP_ADVSTOP  ? DMLERR_UNADVACKTIMEOUT
                               : type == XTYP_POKE     ? DMLERR_POKEACKTIMEOUT

@@ -1,0 +1,24 @@
+// The desktop's counterpart of the platform's program launcher: runs a command line, detached,
+// and returns once the started program says it is ready to serve, or after ReadyBoundMs.
+// "DDeServerAp" names the host program, tolmfsk-host, looked for beside the running program,
+// then on PATH. Results as the platform gives them: 32 or more means started, 2 that the
+// program was not found, 0 that it could not be started.
+#pragma once
+
+#include <QString>
+
+namespace shell {
+
+constexpr int ReadyBoundMs = 4000;
+
+// The environment variable through which a started program learns where to say it is ready:
+// it connects to that local socket once it serves (ProgramReady below).
+inline constexpr char ReadySocketVariable[] = "TOLMFSK_READY_SOCKET";
+
+unsigned WinExec(const QString &commandLine, unsigned showCommand);
+
+// For a program started this way: tells the launcher that it is ready (does nothing when it was
+// started otherwise).
+void announceReady();
+
+} // namespace shell
