@@ -12,7 +12,7 @@
 
 TForm1 *Form1 = nullptr;
 
-TForm1::TForm1(QWidget *parent)
+TForm1::TForm1(QWidget *parent, const std::function<void(TForm1 &)> &beforeCreate)
     : QMainWindow(parent), XMMR(new TXMMR(this)), XMMT1(new TXMMT(this)),
       DdeClientConv1(std::make_unique<TDdeClientConv>()),
       DdeClientItem1(std::make_unique<TDdeClientItem>(DdeClientConv1.get())),
@@ -39,6 +39,8 @@ TForm1::TForm1(QWidget *parent)
     connectHostLink();
     connectStatusDecoding();
 
+    if (beforeCreate)
+        beforeCreate(*this);
     FormCreate();
 }
 

@@ -21,7 +21,10 @@ class TXMMT;
 class TForm1 : public QMainWindow, public Ui_TForm1 {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    // beforeCreate runs once the window is built and connected, before its create handler: an
+    // owner that must see the window's first events (those of start-up) connects there.
+    explicit TForm1(QWidget *parent = nullptr,
+                    const std::function<void(TForm1 &)> &beforeCreate = {});
     ~TForm1() override;
 
     // The engine link and the TCP link, owned by the window and not shown.

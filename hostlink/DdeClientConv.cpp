@@ -9,7 +9,11 @@ namespace hostlink {
 
 namespace {
 DWORD instanceId = 0;
-Launcher launch = shell::WinExec;
+unsigned launchProgram(const QString &commandLine, unsigned show)
+{
+    return shell::WinExec(commandLine, show);
+}
+Launcher launch = launchProgram;
 HSZ ownService = nullptr;
 QString ownCaption;
 
@@ -60,7 +64,7 @@ HDDEDATA callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hsz2, HDDED
 
 void setLauncher(Launcher launcher)
 {
-    launch = launcher ? launcher : shell::WinExec;
+    launch = launcher ? launcher : launchProgram;
 }
 
 Launcher currentLauncher()

@@ -13,11 +13,13 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -107,6 +109,14 @@ struct Instance {
     std::map<std::uintptr_t, std::unique_ptr<Conversation>> conversations;
     std::uint32_t nextTransaction = 1;
     int waiting = 0; // synchronous transactions under way
+    // The reply the innermost synchronous transaction waits for, whoever reads it.
+    struct Wait {
+        HCONV conversation;
+        std::uint32_t transaction; // 0: the reply to CONNECT
+        std::optional<ddewire::TransactionReplyMsg> reply;
+        std::optional<ddewire::ConnectReplyMsg> connectReply;
+    };
+    Wait *wait = nullptr;
     std::deque<std::pair<std::uintptr_t, ddewire::Message>> deferred; // arrived during a wait
     QObject context; // lives on the instance's thread
 };
@@ -185,21 +195,25 @@ void forget(Conversation *c)
 void partnerGone(Conversation *c)
 {
     Instance *instance = c->instance;
-    const bool tell = c->established;
     const HCONV handle = c->handle;
-    forget(c);
-    if (tell && instance->callback)
+    // The callback still finds the conversation (and its user handle), but no more after it.
+    if (c->established && instance->callback) {
+        c->established = false;
         instance->callback(XTYP_DISCONNECT, 0, handle, nullptr, nullptr, nullptr, 0, 0);
+    }
+    if (Conversation *still = conversationOf(handle))
+        forget(still);
 }
 
 void dispatch(Conversation *c, const ddewire::Message &message);
 
-// Reads what has arrived; hands out frames to dispatch, or to `reply` while a transaction
-// waits for it. A frame that breaks the format ends the conversation.
-bool readFrames(Conversation *c, std::uint32_t waitingFor,
-                std::optional<ddewire::TransactionReplyMsg> *reply,
-                std::optional<ddewire::ConnectReplyMsg> *connectReply)
+// Reads what has arrived and hands out its frames: a reply to the transaction being waited
+// for goes to that wait; anything else is dispatched, or kept for later while a transaction
+// waits. A frame that breaks the format ends the conversation (false).
+bool readFrames(Conversation *c)
 {
+    Instance *instance = c->instance;
+    const HCONV handle = c->handle;
     const QByteArray bytes = c->socket->readAll();
     c->reader.feed(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
                              std::size_t(bytes.size())));
@@ -207,25 +221,23 @@ bool readFrames(Conversation *c, std::uint32_t waitingFor,
         auto message = ddewire::decode(*frame);
         if (!message)
             return false;
-        if (reply) {
-            if (auto *r = std::get_if<ddewire::TransactionReplyMsg>(&*message)) {
-                if (r->id == waitingFor)
-                    *reply = *r;
-                continue; // a late reply to an abandoned transaction
-            }
+        Instance::Wait *wait = instance->wait;
+        const bool forWait = wait && wait->conversation == handle;
+        if (auto *r = std::get_if<ddewire::TransactionReplyMsg>(&*message)) {
+            if (forWait && wait->transaction != 0 && r->id == wait->transaction)
+                wait->reply = *r;
+            continue; // otherwise a late reply to an abandoned transaction
         }
-        if (connectReply) {
-            if (auto *r = std::get_if<ddewire::ConnectReplyMsg>(&*message)) {
-                *connectReply = *r;
-                continue;
-            }
+        if (auto *r = std::get_if<ddewire::ConnectReplyMsg>(&*message)) {
+            if (forWait && wait->transaction == 0)
+                wait->connectReply = *r;
+            continue;
         }
-        if (c->instance->waiting > 0)
-            c->instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(c->handle),
-                                               *message);
+        if (instance->waiting > 0)
+            instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(handle), *message);
         else
             dispatch(c, *message);
-        if (!conversationOf(c->handle))
+        if (!conversationOf(handle))
             return true;
     }
     return !c->reader.failed();
@@ -243,7 +255,7 @@ void deliverDeferred(Instance *instance)
 
 void onReadyRead(Conversation *c)
 {
-    if (!readFrames(c, 0, nullptr, nullptr)) {
+    if (!readFrames(c)) {
         if (Conversation *still = conversationOf(c->handle)) {
             send(*still, ddewire::DisconnectMsg{});
             partnerGone(still);
@@ -258,15 +270,18 @@ void watch(Conversation *c)
         if (Conversation *c = conversationOf(handle))
             onReadyRead(c);
     });
-    QObject::connect(c->socket.get(), &QLocalSocket::disconnected, &c->instance->context, [handle] {
-        if (Conversation *c = conversationOf(handle)) {
-            if (c->instance->waiting > 0)
-                c->instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(handle),
-                                                   ddewire::DisconnectMsg{});
-            else
-                partnerGone(c);
-        }
-    });
+    QObject::connect(
+        c->socket.get(), &QLocalSocket::disconnected, &c->instance->context,
+        [handle] {
+            if (Conversation *c = conversationOf(handle)) {
+                if (c->instance->waiting > 0)
+                    c->instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(handle),
+                                                       ddewire::DisconnectMsg{});
+                else
+                    partnerGone(c);
+            }
+        },
+        Qt::QueuedConnection); // never from inside a write of our own
 }
 
 Conversation *newConversation(Instance *instance, std::unique_ptr<QLocalSocket> socket, bool client)
@@ -402,37 +417,40 @@ void acceptConnections(Instance *instance, QLocalServer *server)
     }
 }
 
-// Waits on the conversation's socket, at most until deadline, for a transaction's reply.
-template <typename Reply>
-std::optional<Reply> await(Conversation *c, std::uint32_t id, QDeadlineTimer deadline)
+// Waits on the conversation's socket, at most until deadline, for the reply to a transaction
+// (0: to CONNECT). Other messages that arrive meanwhile are kept and delivered afterwards
+// through the event loop.
+Instance::Wait awaitReply(Conversation *c, std::uint32_t transaction, QDeadlineTimer deadline)
 {
     Instance *instance = c->instance;
     const HCONV handle = c->handle;
-    std::optional<Reply> reply;
+    Instance::Wait wait{handle, transaction, std::nullopt, std::nullopt};
+    Instance::Wait *outer = instance->wait;
+    instance->wait = &wait;
     ++instance->waiting;
-    while (!reply) {
+    auto answered = [&] {
+        return transaction ? wait.reply.has_value() : wait.connectReply.has_value();
+    };
+    while (!answered()) {
         Conversation *still = conversationOf(handle);
         if (!still || still->socket->state() != QLocalSocket::ConnectedState)
             break;
-        bool ok;
-        if constexpr (std::is_same_v<Reply, ddewire::TransactionReplyMsg>)
-            ok = readFrames(still, id, &reply, nullptr);
-        else
-            ok = readFrames(still, 0, nullptr, &reply);
-        if (!ok) {
+        if (!readFrames(still)) {
             instance->deferred.emplace_back(reinterpret_cast<std::uintptr_t>(handle),
                                             ddewire::DisconnectMsg{});
             break;
         }
-        if (reply || deadline.hasExpired())
+        if (answered() || deadline.hasExpired())
             break;
-        still->socket->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
+        if (Conversation *again = conversationOf(handle))
+            again->socket->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
     }
     --instance->waiting;
+    instance->wait = outer;
     if (instance->waiting == 0 && !instance->deferred.empty())
         QMetaObject::invokeMethod(
             &instance->context, [instance] { deliverDeferred(instance); }, Qt::QueuedConnection);
-    return reply;
+    return wait;
 }
 
 } // namespace
@@ -443,6 +461,8 @@ UINT DdeInitializeA(DWORD *pidInst, PFNCALLBACK pfnCallback, DWORD, DWORD)
         return DMLERR_INVALIDPARAMETER;
     if (!prepareDirectory())
         return DMLERR_SYS_ERROR;
+    // A partner that has gone shows as a failed write, not as a signal that ends the program.
+    std::signal(SIGPIPE, SIG_IGN);
     auto instance = std::make_unique<Instance>();
     instance->callback = pfnCallback;
     std::lock_guard lock(tablesMutex);
@@ -458,9 +478,10 @@ BOOL DdeUninitialize(DWORD idInst)
     if (!instance)
         return 0;
     while (!instance->conversations.empty()) {
-        Conversation *c = instance->conversations.begin()->second.get();
-        send(*c, ddewire::DisconnectMsg{});
-        forget(c);
+        const HCONV handle = instance->conversations.begin()->second->handle;
+        send(*instance->conversations.begin()->second, ddewire::DisconnectMsg{});
+        if (Conversation *c = conversationOf(handle))
+            forget(c);
     }
     for (auto &[name, server] : instance->services) {
         const QString path = server->fullServerName();
@@ -575,7 +596,7 @@ HCONV DdeConnect(DWORD idInst, HSZ hszService, HSZ hszTopic, const CONVCONTEXT *
     c->topic = hszTopic;
     send(*c, ddewire::ConnectMsg{ddewire::Version, atomText(hszService), atomText(hszTopic),
                                  std::uint16_t(pCC ? pCC->iCodePage : CP_WINANSI)});
-    const auto reply = await<ddewire::ConnectReplyMsg>(c, 0, QDeadlineTimer(1000));
+    const auto reply = awaitReply(c, 0, QDeadlineTimer(1000)).connectReply;
     if (!reply || !reply->accepted || !conversationOf(c->handle)) {
         if (conversationOf(c->handle))
             forget(c);
@@ -646,8 +667,7 @@ HDDEDATA DdeClientTransaction(LPBYTE pData, DWORD cbData, HCONV hConv, HSZ hszIt
         t.data = std::vector<std::uint8_t>(pData,
                                            pData + std::min<DWORD>(cbData, ddewire::MaxDataBytes));
     send(*c, t);
-    const auto reply =
-        await<ddewire::TransactionReplyMsg>(c, t.id, QDeadlineTimer(qint64(dwTimeout)));
+    const auto reply = awaitReply(c, t.id, QDeadlineTimer(qint64(dwTimeout))).reply;
     const UINT type = wType & ~(XTYPF_NODATA | XTYPF_ACKREQ);
     if (!reply) {
         instance->lastError = !conversationOf(hConv)  ? DMLERR_SERVER_DIED

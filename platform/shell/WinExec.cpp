@@ -30,7 +30,7 @@ QString resolveProgram(const QString &token)
 
 } // namespace
 
-unsigned WinExec(const QString &commandLine, unsigned)
+unsigned WinExec(const QString &commandLine, unsigned, qint64 *startedPid)
 {
     QStringList words = QProcess::splitCommand(commandLine);
     if (words.isEmpty())
@@ -53,7 +53,7 @@ unsigned WinExec(const QString &commandLine, unsigned)
         environment.insert(QLatin1String(ReadySocketVariable), ready.fullServerName());
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
-    if (!process.startDetached())
+    if (!process.startDetached(startedPid))
         return 0;
     if (listening)
         ready.waitForNewConnection(ReadyBoundMs);

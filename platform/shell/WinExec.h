@@ -15,7 +15,8 @@ constexpr int ReadyBoundMs = 4000;
 // it connects to that local socket once it serves (ProgramReady below).
 inline constexpr char ReadySocketVariable[] = "TOLMFSK_READY_SOCKET";
 
-unsigned WinExec(const QString &commandLine, unsigned showCommand);
+// startedPid, when given, receives the started program's process id.
+unsigned WinExec(const QString &commandLine, unsigned showCommand, qint64 *startedPid = nullptr);
 
 // For a program started this way: tells the launcher that it is ready (does nothing when it was
 // started otherwise).
