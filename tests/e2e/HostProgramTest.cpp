@@ -1,0 +1,116 @@
+// The terminal with the real host program: started through "DDeServerAp" when absent, the
+// dummy rig's values shown, and a frequency set on the radio through rigctld shown within a
+// second.
+#include "QtPrinters.h"
+#include "RTTYMain.h"
+#include "TXMMBtn.h"
+#include "WinExec.h"
+#include "hostlink/DdeClientConv.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+qint64 hostPid = 0;
+unsigned launchAndRemember(const QString &commandLine, unsigned show)
+{
+    return shell::WinExec(commandLine, show, &hostPid);
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+class HostProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        QDir(config.path()).mkpath("tolmfsk");
+        hostPid = 0;
+        hostlink::setLauncher(launchAndRemember);
+        ASSERT_EQ(hostlink::startDdeInstance("window_tests", "TOLM FSK 1.0"), DMLERR_NO_ERROR);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        hostlink::endDdeInstance();
+        hostlink::setLauncher(nullptr);
+        if (hostPid > 0) {
+            ::kill(pid_t(hostPid), SIGTERM);
+            (void)QTest::qWaitFor([] { return ::kill(pid_t(hostPid), 0) != 0; }, 3000);
+        }
+        if (rigctld.state() != QProcess::NotRunning) {
+            rigctld.kill();
+            rigctld.waitForFinished();
+        }
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    }
+
+    QTemporaryDir runtime, config;
+    QByteArray savedRuntime, savedConfig;
+    QProcess rigctld;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+TEST_F(HostProgramTest, TheTerminalStartsTheHostAndShowsTheDummyRig)
+{
+    form = std::make_unique<TForm1>();
+    ASSERT_GT(hostPid, 0) << "DDeServerAp was not started";
+    EXPECT_TRUE(form->DdeClientConv1->isOpen());
+    // The dummy rig's values reach the window with the first readings.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->Label3->text() == "14.0853"; }, 3000))
+        << form->Label3->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->statusPanelText(4) == "050 watts"; }, 3000));
+    EXPECT_EQ(form->label15->text(), "FSK");
+    EXPECT_EQ(form->Label8->text(), "170");
+    EXPECT_TRUE(form->Label7->isHidden());
+}
+
+TEST_F(HostProgramTest, AFrequencySetThroughRigctldShowsWithinASecond)
+{
+    const quint16 port = freePort();
+    rigctld.start("rigctld", {"-m", "1", "-T", "127.0.0.1", "-t", QString::number(port)});
+    ASSERT_TRUE(rigctld.waitForStarted(3000));
+    QTest::qWait(300);
+    QFile ini(config.filePath("tolmfsk/host.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QString("[rig]\nmodel=2\nport=127.0.0.1:%1\n").arg(port).toUtf8());
+    ini.close();
+    auto rigctl = [&](const QStringList &command) {
+        QProcess p;
+        p.start("rigctl",
+                QStringList{"-m", "2", "-r", QString("127.0.0.1:%1").arg(port)} + command);
+        return p.waitForFinished(3000) && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(rigctl({"F", "7040000", "M", "LSB", "2400"}));
+
+    form = std::make_unique<TForm1>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label3->text() == "7.0400"; }, 4000))
+        << form->Label3->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->label15->text() == "LSB"; }, 2000));
+    EXPECT_FALSE(form->XMMBtn1->isHidden()); // LSB shows the AFSK buttons
+
+    ASSERT_TRUE(rigctl({"F", "14080000"}));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label3->text() == "14.0800"; }, 3000));
+    EXPECT_LT(clock.elapsed(), 1000);
+}
