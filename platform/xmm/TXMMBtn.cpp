@@ -13,6 +13,7 @@ void TXMMBtn::setCaption(const QString &caption)
 {
     noteWrite("Caption", QLatin1Char('"') + caption + QLatin1Char('"'));
     caption_ = caption;
+    setAccessibleName(caption); // what a screen reader, or a test driving the window, finds
     update();
 }
 
