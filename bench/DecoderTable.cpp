@@ -117,7 +117,7 @@ int main(int argc, char *argv[])
         fast.channel.baud = 75;
         fast.channel.snrDb = 0;
         cases.push_back(fast);
-        Case reversed{"reversed shift, 0 dB", {}, "--reverse", "-M 2125 -S 1955"};
+        Case reversed{"reversed shift, 0 dB", {}, "--reverse", "-M 2295 -S 2125"};
         reversed.channel.reverse = true;
         reversed.channel.snrDb = 0;
         cases.push_back(reversed);

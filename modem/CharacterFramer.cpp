@@ -1,50 +1,117 @@
 #include "CharacterFramer.h"
 
+#include <cmath>
+
 namespace rtty {
+
+namespace {
+constexpr double LastBitBits = 6.5;   // the first stop bit is read this after the start
+constexpr double SearchBits = 0.5;    // the start is sought within this of the crossing
+constexpr double NextStartBits = 7.0; // the next crossing lies at least this after a start
+} // namespace
+
+CharacterFramer::CharacterFramer(double samplesPerBit)
+{
+    setSamplesPerBit(samplesPerBit);
+}
+
+void CharacterFramer::setSamplesPerBit(double samplesPerBit)
+{
+    samplesPerBit_ = samplesPerBit;
+    history_.assign(std::size_t(std::ceil(samplesPerBit * 16)) + 8, 0.0f);
+    reset();
+}
 
 void CharacterFramer::reset()
 {
-    inFrame_ = false;
-    previous_ = 1;
+    crossing_.reset();
+    scanFrom_ = now_ + 2;
+}
+
+float CharacterFramer::at(double time) const
+{
+    const auto i = (long long)std::floor(time);
+    const double f = time - double(i);
+    const std::size_t size = history_.size();
+    const float a = history_[std::size_t(i % (long long)size)];
+    const float b = history_[std::size_t((i + 1) % (long long)size)];
+    return a + float(f) * (b - a);
 }
 
 std::optional<std::uint8_t> CharacterFramer::push(float decision)
 {
-    std::optional<std::uint8_t> result;
-    if (!inFrame_) {
-        if (previous_ > 0 && decision <= 0) {
-            // The crossing, between the previous sample and this one.
-            const double fraction = previous_ / double(previous_ - decision);
-            frameStart_ = now_ - 1 + fraction;
-            inFrame_ = true;
-            nextBit_ = 0;
-            code_ = 0;
-        }
-    } else {
-        const double due = frameStart_ + (nextBit_ + 0.5) * samplesPerBit_;
-        if (now_ >= due) {
-            // Read the bit between the two samples around its due time.
-            const double fraction = 1 - (now_ - due);
-            const float value = previous_ + float(fraction) * (decision - previous_);
-            const bool mark = value > 0;
-            if (nextBit_ == 0) {
-                if (mark)
-                    inFrame_ = false; // a false start: noise, or a glitch within a mark
-            } else if (nextBit_ <= 5) {
-                code_ |= std::uint8_t(mark ? 1 << (nextBit_ - 1) : 0);
-            } else {
-                inFrame_ = false;
-                if (mark)
-                    result = code_;
-                else
-                    ++framingErrors_;
+    ++now_;
+    history_[std::size_t(now_ % (long long)history_.size())] = decision;
+    search();
+    if (codes_.empty())
+        return std::nullopt;
+    const std::uint8_t code = codes_.front();
+    codes_.pop_front();
+    return code;
+}
+
+// Looks for crossings from scanFrom_ on, and reads each frame as soon as it is complete.
+void CharacterFramer::search()
+{
+    const double frameSpan = (SearchBits + LastBitBits) * samplesPerBit_ + 2;
+    const long long oldest = now_ - (long long)history_.size() + 2;
+    if (scanFrom_ < oldest)
+        scanFrom_ = oldest;
+    for (;;) {
+        if (!crossing_) {
+            while (scanFrom_ <= now_) {
+                const std::size_t size = history_.size();
+                const float before = history_[std::size_t((scanFrom_ - 1) % (long long)size)];
+                const float after = history_[std::size_t(scanFrom_ % (long long)size)];
+                if (before > 0 && after <= 0) {
+                    crossing_ = double(scanFrom_ - 1) + before / double(before - after);
+                    break;
+                }
+                ++scanFrom_;
             }
-            ++nextBit_;
+            if (!crossing_)
+                return;
+        }
+        if (double(now_) < *crossing_ + frameSpan)
+            return; // the frame is not complete yet
+        const double crossing = *crossing_;
+        crossing_.reset();
+        if (!evaluate(crossing))
+            scanFrom_ = (long long)std::floor(crossing) + 2;
+    }
+}
+
+// Reads the frame whose start lies within SearchBits of the crossing; false when it is none.
+bool CharacterFramer::evaluate(double crossing)
+{
+    const double T = samplesPerBit_;
+    double bestStart = crossing, bestScore = -1e30;
+    // Outward from the crossing, so that of equally good starts the nearest one wins.
+    const int reach = int(SearchBits * T);
+    for (int step = 0; step <= 2 * reach; ++step) {
+        const double start = crossing + ((step % 2) ? (step + 1) / 2 : -(step / 2));
+        if (start < double(now_ - (long long)history_.size() + 2))
+            continue;
+        double score = -at(start + 0.5 * T) + at(start + 6.5 * T);
+        for (int k = 1; k <= 5; ++k)
+            score += std::fabs(at(start + (k + 0.5) * T));
+        if (score > bestScore) {
+            bestScore = score;
+            bestStart = start;
         }
     }
-    previous_ = decision;
-    now_ += 1;
-    return result;
+    if (at(bestStart + 0.5 * T) >= 0 || at(bestStart + 6.5 * T) <= 0) {
+        if (at(bestStart + 0.5 * T) < 0)
+            ++framingErrors_;
+        return false;
+    }
+    std::uint8_t code = 0;
+    for (int k = 1; k <= 5; ++k)
+        if (at(bestStart + (k + 0.5) * T) > 0)
+            code |= std::uint8_t(1 << (k - 1));
+    codes_.push_back(code);
+    scanFrom_ = (long long)std::ceil(bestStart + NextStartBits * T);
+    return true;
 }
 
 } // namespace rtty

@@ -1,37 +1,44 @@
-// Finds characters in the decision stream: a mark-to-space crossing starts a frame, the start
-// bit is checked at its centre, the five code bits are read at theirs (least significant
-// first), and the first stop bit must be mark. Crossings are located between samples, so that
-// the bit centres keep sub-sample accuracy at any baud rate.
-// The decision stream comes from a one-bit matched filter, so a bit's best reading lies at its
-// end in the raw signal: half a bit after the crossing of the filtered stream for the start bit.
+// Finds characters in the decision stream (positive = mark). A mark-to-space crossing marks a
+// possible start bit; once the whole frame has arrived, the start time is chosen within half a
+// bit of the crossing so that the frame's bits stand out most clearly (the start bit most
+// negative, the stop bit most positive, each code bit farthest from the threshold): under
+// noise the crossing itself is a poor clock, the whole frame a good one. A frame whose start
+// bit reads mark or whose first stop bit reads space is no character: the search resumes just
+// after its crossing, so a true start bit hidden behind a false one is still found.
+// The decision stream comes from a one-bit matched filter: a bit is best read at its end in the
+// raw signal, half a bit after the filtered crossing for the start bit.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
+#include <vector>
 
 namespace rtty {
 
 class CharacterFramer {
 public:
-    explicit CharacterFramer(double samplesPerBit) : samplesPerBit_(samplesPerBit) {}
+    explicit CharacterFramer(double samplesPerBit);
 
-    void setSamplesPerBit(double samplesPerBit) { samplesPerBit_ = samplesPerBit; }
+    void setSamplesPerBit(double samplesPerBit);
     void reset();
 
-    // One decision value (positive = mark); a code when a whole frame has been read.
+    // One decision value; a code when a whole frame has been read.
     std::optional<std::uint8_t> push(float decision);
 
     int framingErrors() const { return framingErrors_; }
-    bool inFrame() const { return inFrame_; }
 
 private:
+    float at(double time) const; // the decision stream between samples
+    void search();
+    bool evaluate(double crossing);
+
     double samplesPerBit_;
-    double now_ = 0;     // index of the current sample
-    float previous_ = 1; // the last decision value
-    bool inFrame_ = false;
-    double frameStart_ = 0; // the crossing, in samples
-    int nextBit_ = 0;       // 0 start, 1..5 code, 6 stop
-    std::uint8_t code_ = 0;
+    std::vector<float> history_; // the last stretch of the stream, by sample index
+    long long now_ = -1;         // index of the newest sample
+    long long scanFrom_ = 1;     // crossings are looked for from here on
+    std::optional<double> crossing_;
+    std::deque<std::uint8_t> codes_;
     int framingErrors_ = 0;
 };
 

@@ -28,7 +28,6 @@ void Receiver::apply(const ReceiverSettings &settings)
         space_.setBaud(settings.baud);
         threshold_.setSamplesPerBit(DecisionRateHz / settings.baud);
         framer_.setSamplesPerBit(DecisionRateHz / settings.baud);
-        framer_.reset();
     }
     threshold_.setEnabled(settings.atc);
     decoder_.setUnshiftOnSpace(settings.unshiftOnSpace);

@@ -71,8 +71,8 @@ std::vector<cfloat> fadingGain(std::size_t count, double sampleRateHz, double sp
 std::vector<float> transmit(const std::string &text, const Settings &s)
 {
     std::mt19937 random(s.seed);
-    const double markHz = s.markHz;
-    const double spaceHz = s.reverse ? s.markHz - s.shiftHz : s.markHz + s.shiftHz;
+    const double markHz = s.reverse ? s.markHz + s.shiftHz : s.markHz;
+    const double spaceHz = s.reverse ? s.markHz : s.markHz + s.shiftHz;
     std::vector<cfloat> signal = analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
     const std::size_t count = signal.size();
 

@@ -27,7 +27,7 @@ struct Settings {
     double markHz = 2125;
     double shiftHz = 170; // space = mark + shift
     double baud = 45.45;
-    bool reverse = false; // space below mark
+    bool reverse = false; // mark and space swapped: mark at markHz + shift, space at markHz
     double snrDb = 100;   // in 2500 Hz; 100 is practically clean
     double offsetHz = 0;  // the whole signal moved by this
     double driftHzPerSecond = 0;

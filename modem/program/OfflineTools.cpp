@@ -104,14 +104,12 @@ int decodeCommand(const QStringList &arguments)
     rtty::EngineCore core(events);
     core.postCommand(8, int(std::lround(o->baud * 100)));
     core.postCommand(27, int(o->markHz) | (int(o->shiftHz) << 16));
+    if (!o->afc)
+        core.setSwitch(0); // AFC, the only function on at start, off
     if (o->reverse)
         core.setSwitch(260);
     if (o->atc)
         core.setSwitch(20);
-    if (!o->afc) {
-        core.setSwitch(-128); // everything off but AFC,
-        core.setSwitch(0);    // then AFC, the only switch left on
-    }
     if (o->uos)
         core.setSwitch(516);
     std::vector<float> tx(BlockSamples);
@@ -138,8 +136,10 @@ int encodeCommand(const QStringList &arguments)
         std::fprintf(stderr, "tolmfsk-engine: %s\n", error.c_str());
         return 1;
     }
-    const double spaceHz = o->reverse ? o->markHz - o->shiftHz : o->markHz + o->shiftHz;
-    rtty::FskModulator modulator(SampleRateHz, o->baud, o->markHz, spaceHz);
+    // Reversed: mark and space swapped within the pair.
+    const double markHz = o->reverse ? o->markHz + o->shiftHz : o->markHz;
+    const double spaceHz = o->reverse ? o->markHz : o->markHz + o->shiftHz;
+    rtty::FskModulator modulator(SampleRateHz, o->baud, markHz, spaceHz);
     modulator.queueMark(o->baud * 0.5);
     for (std::uint8_t code : rtty::encodeText(o->text.toLatin1().toStdString()))
         modulator.queueCode(code);

@@ -66,13 +66,10 @@ void openIo(const EngineSettings &s, std::unique_ptr<AudioInput> &input,
 
 int main(int argc, char *argv[])
 {
-    // Without a display the settings window cannot show, but the engine must still run.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    application.setApplicationName(QStringLiteral("tolmfsk-engine"));
-    QStringList arguments = application.arguments().mid(1);
+    // Read before Qt sees them: Qt takes some options (such as --reverse) for itself.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     if (arguments.contains(QLatin1String("--decode")))
         return decodeCommand(arguments);
     if (arguments.contains(QLatin1String("--encode")))
@@ -81,6 +78,12 @@ int main(int argc, char *argv[])
         std::printf("%s\n", Version);
         return 0;
     }
+    // Without a display the settings window cannot show, but the engine must still run.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    application.setApplicationName(QStringLiteral("tolmfsk-engine"));
     const bool forTerminal = arguments.contains(QLatin1String("-m"));
     std::signal(SIGPIPE, SIG_IGN); // a vanished terminal shows as a failed write
 

@@ -171,8 +171,7 @@ TEST(Receiver, ReverseAndSeventyFiveBaud)
     s.snrDb = 15;
     s.reverse = true;
     ReceiverSettings reversed;
-    reversed.markHz = 2125;
-    reversed.spaceHz = 1955;
+    reversed.reverse = true;
     EXPECT_EQ(receive(channel::transmit("RYRY DE ZZ9ZZZ", s), reversed), "RYRY DE ZZ9ZZZ");
     s.reverse = false;
     s.baud = 75;
@@ -236,27 +235,26 @@ TEST(Afc, PullsInAnOffFrequencySignalAndIgnoresALoneCarrier)
 
 TEST(CharacterFramer, ReadsAFrameAndRejectsAFalseStart)
 {
+    // Keying as the one-bit matched filter gives it: the raw levels through a one-bit average.
     const double spb = 30.3;
-    CharacterFramer framer(spb);
-    auto feed = [&](bool mark, double bits) {
-        std::optional<std::uint8_t> got;
-        for (int i = 0; i < int(bits * spb); ++i)
-            if (auto c = framer.push(mark ? 1.0f : -1.0f))
-                got = c;
-        return got;
+    std::vector<float> raw;
+    auto key = [&](bool mark, double bits) {
+        raw.insert(raw.end(), std::size_t(bits * spb), mark ? 1.0f : -1.0f);
     };
-    feed(true, 3);
-    // A glitch of a quarter bit is not a start bit.
-    feed(false, 0.25);
-    EXPECT_FALSE(feed(true, 2));
-    // Start, code 0x15 (1,0,1,0,1), stop.
-    feed(false, 1);
-    feed(true, 1);
-    feed(false, 1);
-    feed(true, 1);
-    feed(false, 1);
-    feed(true, 0.5);
-    const auto code = feed(true, 2);
-    ASSERT_TRUE(code);
-    EXPECT_EQ(*code, 0x15);
+    key(true, 3);
+    key(false, 0.25); // a glitch: no start bit
+    key(true, 2);
+    key(false, 1); // start
+    for (bool bit : {true, false, true, false, true})
+        key(bit, 1); // code 0x15, least significant bit first
+    key(true, 3);    // stop bits and idle
+    CharacterFramer framer(spb);
+    std::vector<std::uint8_t> codes;
+    float sum = float(std::size_t(spb)); // all mark before the first sample
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        sum += raw[i] - (i >= std::size_t(spb) ? raw[i - std::size_t(spb)] : 1.0f);
+        if (auto c = framer.push(sum / float(std::size_t(spb))))
+            codes.push_back(*c);
+    }
+    EXPECT_EQ(codes, std::vector<std::uint8_t>{0x15});
 }
