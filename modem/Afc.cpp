@@ -5,12 +5,6 @@
 
 namespace rtty {
 
-void Afc::anchor(double markHz, double spaceHz)
-{
-    anchorMarkHz_ = markHz;
-    anchorSpaceHz_ = spaceHz;
-}
-
 double Afc::at(double hz) const
 {
     // The power around hz, the bins weighted by their distance: the sum peaks where the tone
@@ -36,11 +30,12 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
     for (std::size_t i = 0; i < power.size(); ++i)
         smoothed_[i] = std::max(smoothed_[i] * 0.9f, power[i]);
 
+    // The pair is sought within PullInHz of where the receiver listens now, so that a station
+    // that drifts is followed however far it goes.
     const double shift = now.spaceHz - now.markHz;
-    const double offsetNow = now.markHz - anchorMarkHz_;
-    double bestScore = 0, bestOffset = offsetNow;
+    double bestScore = 0, bestOffset = 0;
     for (double offset = -PullInHz; offset <= PullInHz; offset += binHz_ / 4) {
-        const double mark = anchorMarkHz_ + offset;
+        const double mark = now.markHz + offset;
         const double score = std::min(at(mark), at(mark + shift));
         if (score > bestScore) {
             bestScore = score;
@@ -48,8 +43,8 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
         }
     }
     // The noise: the median of the bins around the pull-in range.
-    const double low = std::min(anchorMarkHz_, anchorSpaceHz_) - 2 * PullInHz;
-    const double high = std::max(anchorMarkHz_, anchorSpaceHz_) + 2 * PullInHz;
+    const double low = std::min(now.markHz, now.spaceHz) - 2 * PullInHz;
+    const double high = std::max(now.markHz, now.spaceHz) + 2 * PullInHz;
     std::vector<float> around;
     for (std::size_t i = 0; i < smoothed_.size(); ++i) {
         const double hz = double(i) * binHz_;
@@ -63,8 +58,13 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
     // Both tones 9 dB above the noise, or hold still (a tone's score spans about 2.5 bins).
     if (bestScore < 8 * 2.5 * noise)
         return now;
-    const double moved = offsetNow + (bestOffset - offsetNow) * 0.5;
-    return {anchorMarkHz_ + moved, anchorMarkHz_ + moved + shift};
+    // Move only toward a pair clearly better than the one listened to now: a fading or ending
+    // signal must not drag the tones about.
+    const double here = std::min(at(now.markHz), at(now.markHz + shift));
+    if (bestScore < 1.25 * here)
+        return now;
+    const double mark = now.markHz + bestOffset * 0.5;
+    return {mark, mark + shift};
 }
 
 } // namespace rtty

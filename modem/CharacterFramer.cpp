@@ -92,7 +92,7 @@ bool CharacterFramer::evaluate(double crossing)
         const double start = crossing + ((step % 2) ? (step + 1) / 2 : -(step / 2));
         if (start < double(now_ - (long long)history_.size() + 2))
             continue;
-        double score = -at(start + 0.5 * T) + at(start + 6.5 * T);
+        double score = at(start - 0.5 * T) - at(start + 0.5 * T) + at(start + 6.5 * T);
         for (int k = 1; k <= 5; ++k)
             score += std::fabs(at(start + (k + 0.5) * T));
         if (score > bestScore) {
@@ -100,7 +100,9 @@ bool CharacterFramer::evaluate(double crossing)
             bestStart = start;
         }
     }
-    if (at(bestStart + 0.5 * T) >= 0 || at(bestStart + 6.5 * T) <= 0) {
+    // A frame: mark before the start bit, the start bit space, the first stop bit mark.
+    if (at(bestStart - 0.5 * T) <= 0 || at(bestStart + 0.5 * T) >= 0 ||
+        at(bestStart + 6.5 * T) <= 0) {
         if (at(bestStart + 0.5 * T) < 0)
             ++framingErrors_;
         return false;

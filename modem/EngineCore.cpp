@@ -34,7 +34,6 @@ void EngineCore::setTones(double markHz, double spaceHz)
 {
     markHz_ = markHz;
     spaceHz_ = spaceHz;
-    afc_.anchor(markHz, spaceHz);
     afc_.reset();
     ReceiverSettings s = receiver_.settings();
     s.markHz = markHz;
