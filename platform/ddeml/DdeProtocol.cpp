@@ -40,11 +40,8 @@ std::optional<Message> decodeBody(const wire::Frame &frame, wire::PayloadReader 
 {
     switch (frame.type) {
     case Connect: {
-        for (char expected : Magic) {
-            const auto byte = in.u8();
-            if (!byte || *byte != std::uint8_t(expected))
-                return std::nullopt;
-        }
+        if (!in.magic(Magic))
+            return std::nullopt;
         const auto version = in.u16();
         auto service = name(in);
         auto topic = name(in);
@@ -120,8 +117,7 @@ std::vector<std::uint8_t> encode(const Message &message)
             using M = std::decay_t<decltype(m)>;
             if constexpr (std::is_same_v<M, ConnectMsg>) {
                 type = Connect;
-                for (char c : Magic)
-                    out.u8(std::uint8_t(c));
+                out.magic(Magic);
                 out.u16(m.version).text(m.service).text(m.topic).u16(m.codePage);
             } else if constexpr (std::is_same_v<M, TransactionMsg>) {
                 type = Transaction;

@@ -6,22 +6,6 @@ namespace enginelink {
 
 namespace {
 
-bool readMagic(wire::PayloadReader &in)
-{
-    for (char expected : Magic) {
-        const auto byte = in.u8();
-        if (!byte || *byte != std::uint8_t(expected))
-            return false;
-    }
-    return true;
-}
-
-void writeMagic(wire::PayloadWriter &out)
-{
-    for (char c : Magic)
-        out.u8(std::uint8_t(c));
-}
-
 // n values of a signed type, each read with read().
 template <typename T, typename Read>
 bool readValues(std::vector<T> &values, std::size_t from, Read read)
@@ -39,7 +23,7 @@ std::optional<EngineMessage> decodeEngineBody(const wire::Frame &frame, wire::Pa
 {
     switch (frame.type) {
     case EngineHello: {
-        if (!readMagic(in))
+        if (!in.magic(Magic))
             return std::nullopt;
         const auto version = in.u16();
         auto text = in.text();
@@ -97,7 +81,7 @@ std::optional<TerminalMessage> decodeTerminalBody(const wire::Frame &frame, wire
 {
     switch (frame.type) {
     case TerminalHello: {
-        if (!readMagic(in))
+        if (!in.magic(Magic))
             return std::nullopt;
         if (const auto version = in.u16())
             return TerminalHelloMsg{*version};
@@ -166,7 +150,7 @@ std::vector<std::uint8_t> encode(const EngineMessage &message)
             using M = std::decay_t<decltype(m)>;
             if constexpr (std::is_same_v<M, Hello>) {
                 type = EngineHello;
-                writeMagic(out);
+                out.magic(Magic);
                 out.u16(m.version).text(m.versionText).i32(m.demodSampleRate);
             } else if constexpr (std::is_same_v<M, CharMsg>) {
                 type = Char;
@@ -202,7 +186,7 @@ std::vector<std::uint8_t> encode(const TerminalMessage &message)
             using M = std::decay_t<decltype(m)>;
             if constexpr (std::is_same_v<M, TerminalHelloMsg>) {
                 type = TerminalHello;
-                writeMagic(out);
+                out.magic(Magic);
                 out.u16(m.version);
             } else if constexpr (std::is_same_v<M, PostCommandMsg>) {
                 type = PostCommand;

@@ -89,6 +89,23 @@ bool PayloadReader::take(std::size_t n)
     return true;
 }
 
+PayloadWriter &PayloadWriter::magic(const char (&four)[4])
+{
+    for (char c : four)
+        out_.push_back(std::uint8_t(c));
+    return *this;
+}
+
+bool PayloadReader::magic(const char (&four)[4])
+{
+    for (char expected : four) {
+        const auto byte = u8();
+        if (!byte || *byte != std::uint8_t(expected))
+            return false;
+    }
+    return true;
+}
+
 std::optional<std::uint8_t> PayloadReader::u8()
 {
     if (!take(1))

@@ -49,7 +49,8 @@ public:
     PayloadWriter &i32(std::int32_t v);
     PayloadWriter &u32(std::uint32_t v) { return i32(std::int32_t(v)); }
     PayloadWriter &bytes(std::span<const std::uint8_t> v);
-    PayloadWriter &text(const std::string &v); // u16 length, then the bytes
+    PayloadWriter &text(const std::string &v);   // u16 length, then the bytes
+    PayloadWriter &magic(const char (&four)[4]); // a protocol's four identifying bytes
     const std::vector<std::uint8_t> &payload() const { return out_; }
 
 private:
@@ -71,6 +72,7 @@ public:
         return v ? std::optional<std::uint32_t>(std::uint32_t(*v)) : std::nullopt;
     }
     std::optional<std::string> text();
+    bool magic(const char (&four)[4]); // true when the next four bytes are these
     std::size_t remaining() const { return failed_ ? 0 : in_.size() - at_; }
     bool atEnd() const { return !failed_ && at_ == in_.size(); }
 

@@ -6,16 +6,6 @@ namespace tcplink {
 
 namespace {
 
-bool readMagic(wire::PayloadReader &in)
-{
-    for (char expected : Magic) {
-        const auto byte = in.u8();
-        if (!byte || *byte != std::uint8_t(expected))
-            return false;
-    }
-    return true;
-}
-
 std::optional<ClientMessage> decodeFft(wire::PayloadReader &in)
 {
     const auto size = in.i16();
@@ -68,7 +58,7 @@ std::optional<ClientMessage> decodeBody(const wire::Frame &frame, wire::PayloadR
 {
     switch (frame.type) {
     case ClientHello: {
-        if (!readMagic(in))
+        if (!in.magic(Magic))
             return std::nullopt;
         const auto version = in.u16();
         if (!version)
@@ -118,8 +108,7 @@ std::optional<ClientMessage> decodeClientFrame(const wire::Frame &frame)
 std::vector<std::uint8_t> serverHelloFrame()
 {
     wire::PayloadWriter out;
-    for (char c : Magic)
-        out.u8(std::uint8_t(c));
+    out.magic(Magic);
     out.u16(Version);
     return frameOf(ServerHello, out);
 }
@@ -137,8 +126,7 @@ std::vector<std::uint8_t> serverProfileNameFrame(std::int16_t profile, const std
 std::vector<std::uint8_t> clientHelloFrame(std::uint16_t version)
 {
     wire::PayloadWriter out;
-    for (char c : Magic)
-        out.u8(std::uint8_t(c));
+    out.magic(Magic);
     out.u16(version);
     return frameOf(ClientHello, out);
 }
