@@ -15,13 +15,13 @@ namespace engineio {
 
 namespace {
 
-pa_sample_spec engineSpec()
+pa_sample_spec engineFormat()
 {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = std::uint32_t(SampleRateHz);
-    spec.channels = 1;
-    return spec;
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_FLOAT32LE;
+    format.rate = std::uint32_t(SampleRateHz);
+    format.channels = 1;
+    return format;
 }
 
 class PulseInput : public AudioInput {
@@ -119,7 +119,7 @@ private:
 pa_simple *openStream(pa_stream_direction_t direction, const std::string &device,
                       std::string &error)
 {
-    const pa_sample_spec spec = engineSpec();
+    const pa_sample_spec format = engineFormat();
     // About 50 ms of buffering each way: short enough for tuning by ear, long enough not to drop.
     pa_buffer_attr attributes{};
     attributes.maxlength = std::uint32_t(-1);
@@ -130,7 +130,7 @@ pa_simple *openStream(pa_stream_direction_t direction, const std::string &device
     int code = 0;
     pa_simple *stream = pa_simple_new(
         nullptr, "tolmfsk-engine", direction, device.empty() ? nullptr : device.c_str(),
-        direction == PA_STREAM_RECORD ? "RTTY receive" : "RTTY transmit", &spec, nullptr,
+        direction == PA_STREAM_RECORD ? "RTTY receive" : "RTTY transmit", &format, nullptr,
         &attributes, &code);
     if (!stream)
         error = std::string("PulseAudio: ") + pa_strerror(code);
