@@ -65,6 +65,22 @@ double idealCer(double snrDb)
     return 1 - std::pow(1 - 0.5 * std::exp(-ebn0 / 2), 7);
 }
 
+Case offFrequency()
+{
+    Case c{"65 Hz off, 0 dB, AFC", {}, "", "-M 2125 -S 2295"};
+    c.channel.offsetHz = 65;
+    c.channel.snrDb = 0;
+    return c;
+}
+
+Case strongNeighbour()
+{
+    Case c{"neighbour +6 dB 250 Hz away, 10 dB", {}, "", "-M 2125 -S 2295"};
+    c.channel.snrDb = 10;
+    c.channel.interferer = channel::Interferer{};
+    return c;
+}
+
 Case awgn(double snr)
 {
     Case c{"AWGN " + std::to_string(int(snr)) + " dB", {}, "", "-M 2125 -S 2295", idealCer(snr)};
@@ -102,13 +118,8 @@ int main(int argc, char *argv[])
         Case a6 = awgn(-6), a0 = awgn(0);
         a6.bound = 0.03;
         a0.bound = 0.005;
-        Case off{"65 Hz off, 0 dB, AFC", {}, "", "-M 2125 -S 2295"};
-        off.channel.offsetHz = 65;
-        off.channel.snrDb = 0;
+        Case off = offFrequency(), neighbour = strongNeighbour();
         off.bound = 0.01;
-        Case neighbour{"neighbour +6 dB 250 Hz away, 10 dB", {}, "", "-M 2125 -S 2295"};
-        neighbour.channel.snrDb = 10;
-        neighbour.channel.interferer = channel::Interferer{};
         neighbour.bound = 0.005;
         cases = {a6, a0, off, neighbour};
     } else {
@@ -123,18 +134,12 @@ int main(int argc, char *argv[])
             c.channel.fading = channel::Fading{1, 1};
             cases.push_back(c);
         }
-        Case off{"65 Hz off, 0 dB, AFC", {}, "", "-M 2125 -S 2295"};
-        off.channel.offsetHz = 65;
-        off.channel.snrDb = 0;
-        cases.push_back(off);
+        cases.push_back(offFrequency());
         Case drift{"drift 0.5 Hz/s, 0 dB, AFC", {}, "", "-M 2125 -S 2295"};
         drift.channel.driftHzPerSecond = 0.5;
         drift.channel.snrDb = 0;
         cases.push_back(drift);
-        Case neighbour{"neighbour +6 dB 250 Hz away, 10 dB", {}, "", "-M 2125 -S 2295"};
-        neighbour.channel.snrDb = 10;
-        neighbour.channel.interferer = channel::Interferer{};
-        cases.push_back(neighbour);
+        cases.push_back(strongNeighbour());
         Case fast{"75 baud, 0 dB", {}, "--baud 75", "-M 2125 -S 2295 --baudot --stopbits 1.5"};
         fast.channel.baud = 75;
         fast.channel.snrDb = 0;

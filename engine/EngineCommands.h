@@ -2,6 +2,8 @@
 // MakeLong, which packs two 16-bit command values into one.
 #pragma once
 
+#include "EngineLinkProtocol.h"
+
 #include <cstdint>
 
 // Packs low into the low 16 bits and high into the high 16 bits.
@@ -13,28 +15,9 @@ constexpr std::int32_t MakeLong(std::uint16_t low, std::uint16_t high)
 
 namespace engine {
 
-// PostCommand codes.
-enum Command : std::int32_t {
-    CmdTransmitControl = 3, // values below
-    CmdRequestParameters = 7,
-    CmdBaud = 8, // baud x 100
-    CmdMarkHz = 9,
-    CmdSpaceHz = 10,
-    CmdHamDefaults = 12,
-    CmdSetup = 13,
-    CmdSquelchLevel = 15, // 0..1023
-    CmdNotchHz = 23,
-    CmdMarkAndShift = 27, // MakeLong(mark Hz, shift Hz)
-};
-
-// Values of CmdTransmitControl.
-enum TransmitControl : std::int32_t {
-    TxStopNow = 0,
-    TxReceiveAfterSending = 1,
-    TxTransmit = 2,
-    TxSwitchToTransmit = 3,
-    TxClearBuffer = 4,
-};
+// PostCommand codes and the transmit-control values: the engine link's own (enginelink).
+using enum enginelink::Command;
+using enum enginelink::TransmitControl;
 
 // SetOption codes.
 constexpr std::int16_t OptionBeforeTransmit = 1;

@@ -1,24 +1,12 @@
 #include "EngineCore.h"
 
+#include "EngineLinkProtocol.h"
+
 #include <cmath>
 
 namespace rtty {
 
-namespace {
-
-enum Command : std::int32_t {
-    TransmitControl = 3,
-    RequestParameters = 7,
-    Baud = 8,
-    Mark = 9,
-    Space = 10,
-    HamDefaults = 12,
-    SquelchLevel = 15,
-    NotchFrequency = 23,
-    MarkAndShift = 27,
-};
-
-} // namespace
+using namespace enginelink;
 
 EngineCore::EngineCore(Events &events)
     : events_(events), spectrum_(SpectrumHop), afc_(SampleRateHz / Spectrum::Size),
@@ -64,58 +52,58 @@ void EngineCore::applySwitches()
 void EngineCore::postCommand(std::int32_t command, std::int32_t value)
 {
     switch (command) {
-    case TransmitControl:
+    case CmdTransmitControl:
         switch (value) {
-        case 0:
+        case TxStopNow:
             transmitter_.stopNow();
             break;
-        case 1:
+        case TxReceiveAfterSending:
             transmitter_.stopWhenSent();
             break;
-        case 2:
-        case 3:
+        case TxTransmit:
+        case TxSwitchToTransmit:
             transmitter_.start();
             break;
-        case 4:
+        case TxClearBuffer:
             transmitter_.clearBuffer();
             break;
         default:
             break;
         }
         break;
-    case RequestParameters:
+    case CmdRequestParameters:
         events_.status(statusRecord());
         break;
-    case Baud:
+    case CmdBaud:
         if (value >= 1000 && value <= 30000) {
             baud_ = value / 100.0;
             applySwitches();
         }
         break;
-    case Mark:
+    case CmdMarkHz:
         if (value > 0 && value < SampleRateHz / 2)
             setTones(value, value + (spaceHz_ - markHz_));
         break;
-    case Space:
+    case CmdSpaceHz:
         if (value > 0 && value < SampleRateHz / 2 && value != markHz_)
             setTones(markHz_, value);
         break;
-    case HamDefaults:
+    case CmdHamDefaults:
         baud_ = 45.45;
         setTones(2125, 2295);
         applySwitches();
         break;
-    case SquelchLevel:
+    case CmdSquelchLevel:
         squelchLevel_ = std::clamp(value, 0, 1023);
         applySwitches();
         break;
-    case NotchFrequency:
+    case CmdNotchHz:
         if (value > 0 && value < SampleRateHz / 2) {
             notchHz_ = value;
             applySwitches();
         }
         break;
-    case MarkAndShift: {
+    case CmdMarkAndShift: {
         const int mark = value & 0xffff, shift = (value >> 16) & 0xffff;
         if (mark > 0 && shift > 0 && mark + shift < SampleRateHz / 2)
             setTones(mark, mark + shift);
@@ -186,16 +174,6 @@ void EngineCore::process(const float *rx, float *tx, std::size_t n, std::size_t 
 std::vector<std::int32_t> EngineCore::statusRecord() const
 {
     const ReceiverSettings &s = receiver_.settings();
-    std::int32_t word = 0;
-    const std::pair<Function, std::int32_t> bits[] = {
-        {Function::Afc, 4},       {Function::Net, 8},
-        {Function::Atc, 16},      {Function::TxBandpass, 32},
-        {Function::Lms, 64},      {Function::Squelch, 128},
-        {Function::Reverse, 256}, {Function::UnshiftOnSpace, 512},
-        {Function::Notch, 8192}};
-    for (const auto &[function, bit] : bits)
-        if (switches_.on(function))
-            word |= bit;
     return {12,
             receiver_.signalLevel(),
             squelchLevel_,
@@ -205,7 +183,7 @@ std::vector<std::int32_t> EngineCore::statusRecord() const
             s.notch ? std::int32_t(std::lround(notchHz_)) : 0,
             0,
             std::int32_t(std::lround(baud_ * 100)),
-            word,
+            switches_.word(),
             transmitter_.transmitting() ? 1 : 0,
             overflowTotal_};
 }

@@ -23,6 +23,15 @@ constexpr std::array<std::pair<std::int32_t, Function>, 8> Bits = {{
 }};
 } // namespace
 
+std::int32_t Switches::word() const
+{
+    std::int32_t bits = on(Function::Afc) ? OnMark : 0;
+    for (const auto &[bit, function] : Bits)
+        if (on(function))
+            bits |= bit;
+    return bits;
+}
+
 bool Switches::on(Function f) const
 {
     return std::find(onInOrder_.begin(), onInOrder_.end(), f) != onInOrder_.end();

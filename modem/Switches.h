@@ -27,6 +27,8 @@ public:
     // Applies one switch word; false for a word that names no function (nothing changes).
     bool apply(std::int32_t word);
     bool on(Function f) const;
+    // The bits of the functions that are on, as the status record carries them.
+    std::int32_t word() const;
 
 private:
     void set(Function f, bool on);

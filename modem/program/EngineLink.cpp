@@ -55,7 +55,7 @@ void EngineLink::handle(const enginelink::TerminalMessage &message)
                 if (m.version != Version)
                     finish(3, QStringLiteral("the terminal speaks link version %1").arg(m.version));
             } else if constexpr (std::is_same_v<M, PostCommandMsg>) {
-                if (m.command == 13) {
+                if (m.command == CmdSetup) {
                     if (onSetupRequested)
                         onSetupRequested();
                 } else {

@@ -3,6 +3,8 @@
 #include "AudioIo.h"
 #include "Baudot.h"
 #include "EngineCore.h"
+#include "EngineLinkProtocol.h"
+#include "EngineRunner.h"
 #include "FskModulator.h"
 
 #include <cstdio>
@@ -12,7 +14,7 @@ namespace engineio {
 
 namespace {
 
-constexpr std::size_t BlockSamples = 256;
+constexpr std::size_t BlockSamples = EngineRunner::BlockSamples;
 
 struct ToneOptions {
     double markHz = 2125, shiftHz = 170, baud = 45.45;
@@ -102,8 +104,8 @@ int decodeCommand(const QStringList &arguments)
     }
     PrintingEvents events;
     rtty::EngineCore core(events);
-    core.postCommand(8, int(std::lround(o->baud * 100)));
-    core.postCommand(27, int(o->markHz) | (int(o->shiftHz) << 16));
+    core.postCommand(enginelink::CmdBaud, int(std::lround(o->baud * 100)));
+    core.postCommand(enginelink::CmdMarkAndShift, int(o->markHz) | (int(o->shiftHz) << 16));
     if (!o->afc)
         core.setSwitch(0); // AFC, the only function on at start, off
     if (o->reverse)

@@ -39,6 +39,28 @@ enum Type : std::uint8_t {
     Status = 0x94,
 };
 
+// The commands of the command message, and the values of CmdTransmitControl.
+enum Command : std::int32_t {
+    CmdTransmitControl = 3,
+    CmdRequestParameters = 7,
+    CmdBaud = 8, // baud x 100
+    CmdMarkHz = 9,
+    CmdSpaceHz = 10,
+    CmdHamDefaults = 12,
+    CmdSetup = 13,
+    CmdSquelchLevel = 15, // 0..1023
+    CmdNotchHz = 23,
+    CmdMarkAndShift = 27, // mark Hz in the low 16 bits, shift Hz in the high 16
+};
+
+enum TransmitControl : std::int32_t {
+    TxStopNow = 0,
+    TxReceiveAfterSending = 1,
+    TxTransmit = 2,
+    TxSwitchToTransmit = 3,
+    TxClearBuffer = 4,
+};
+
 // Engine to terminal.
 struct Hello {
     std::uint16_t version;
