@@ -1,6 +1,7 @@
 #include "Baudot.h"
 
 #include <array>
+#include <cmath>
 
 namespace rtty {
 
@@ -74,6 +75,20 @@ std::optional<char> BaudotDecoder::decode(std::uint8_t code)
     if (c == '\0')
         return std::nullopt;
     return c;
+}
+
+std::uint8_t letterShiftFromUnsureBit(std::uint8_t code, const std::array<float, 5> &bits,
+                                      bool inFigures, float unsure)
+{
+    if (!inFigures || code == CodeLtrs)
+        return code;
+    const std::uint8_t odd = code ^ CodeLtrs;
+    if ((odd & (odd - 1)) != 0)
+        return code; // more than one bit away
+    for (std::size_t k = 0; k < 5; ++k)
+        if (odd == (1u << k) && std::fabs(bits[k]) < unsure)
+            return CodeLtrs;
+    return code;
 }
 
 std::vector<std::uint8_t> encodeText(const std::string &text)

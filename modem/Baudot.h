@@ -5,6 +5,7 @@
 // back to letters after a space.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,6 +49,14 @@ private:
     bool figures_ = false;
     bool unshiftOnSpace_ = true;
 };
+
+// The code to act on for a frame read while in figures: a code one bit away from LTRS whose odd
+// bit is unsure (|value| below `unsure`, values about +1 for a clear mark) is taken for the LTRS
+// it most likely was, since a lost LTRS turns all the letters after it into figures. Other
+// codes, and every code in letters, are left as read: a FIGS taken for a letter costs only the
+// figures up to the next LTRS.
+std::uint8_t letterShiftFromUnsureBit(std::uint8_t code, const std::array<float, 5> &bits,
+                                      bool inFigures, float unsure = 0.3f);
 
 // Encodes a whole text from the letters shift, LTRS first.
 std::vector<std::uint8_t> encodeText(const std::string &text);

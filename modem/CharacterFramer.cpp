@@ -1,5 +1,6 @@
 #include "CharacterFramer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace rtty {
@@ -8,6 +9,14 @@ namespace {
 constexpr double LastBitBits = 6.5;   // the first stop bit is read this after the start
 constexpr double SearchBits = 0.5;    // the start is sought within this of the crossing
 constexpr double NextStartBits = 7.0; // the next crossing lies at least this after a start
+constexpr double FrameBits = 7.5;     // start, 5 code bits, 1.5 stop bits
+constexpr double MinPeriodBits = 6.9, MaxPeriodBits = 8.6; // 1 to 2 stop bits and a little
+constexpr double CadenceBits = 0.3; // a frame in cadence starts within this of its due time
+constexpr double ProbeBits = 0.65;  // the second frame: 1 to 2 stop bits after the first
+constexpr double PhaseGain = 0.15, PeriodGain = 0.01; // the flywheel's corrections
+// A start bit reading mark by more than this share of the typical decision means the sender
+// has stopped; short of it, noise or a fade.
+constexpr float StoppedShare = 0.25f;
 } // namespace
 
 CharacterFramer::CharacterFramer(double samplesPerBit)
@@ -25,6 +34,9 @@ void CharacterFramer::setSamplesPerBit(double samplesPerBit)
 void CharacterFramer::reset()
 {
     crossing_.reset();
+    expected_.reset();
+    lock_ = 0;
+    period_ = FrameBits * samplesPerBit_;
     scanFrom_ = now_ + 2;
 }
 
@@ -38,16 +50,16 @@ float CharacterFramer::at(double time) const
     return a + float(f) * (b - a);
 }
 
-std::optional<std::uint8_t> CharacterFramer::push(float decision)
+std::optional<Frame> CharacterFramer::push(float decision)
 {
     ++now_;
     history_[std::size_t(now_ % (long long)history_.size())] = decision;
     search();
-    if (codes_.empty())
+    if (frames_.empty())
         return std::nullopt;
-    const std::uint8_t code = codes_.front();
-    codes_.pop_front();
-    return code;
+    const Frame frame = frames_.front();
+    frames_.pop_front();
+    return frame;
 }
 
 // Looks for crossings from scanFrom_ on, and reads each frame as soon as it is complete.
@@ -58,6 +70,19 @@ void CharacterFramer::search()
     if (scanFrom_ < oldest)
         scanFrom_ = oldest;
     for (;;) {
+        if (expected_) {
+            if (double(now_) < *expected_ + frameSpan)
+                return;
+            if (readExpected())
+                continue;
+            // Out of cadence: look for crossings again from a little before the due time.
+            scanFrom_ = std::max(scanFrom_,
+                                 (long long)std::floor(*expected_ - SearchBits * samplesPerBit_));
+            expected_.reset();
+            lock_ = 0;
+            period_ = FrameBits * samplesPerBit_;
+            continue;
+        }
         if (!crossing_) {
             while (scanFrom_ <= now_) {
                 const std::size_t size = history_.size();
@@ -81,39 +106,99 @@ void CharacterFramer::search()
     }
 }
 
-// Reads the frame whose start lies within SearchBits of the crossing; false when it is none.
-bool CharacterFramer::evaluate(double crossing)
+// The start time within [from, to] at which the frame's bits stand out most clearly; of equally
+// good ones the nearest to the middle.
+double CharacterFramer::bestStart(double from, double to) const
 {
     const double T = samplesPerBit_;
-    double bestStart = crossing, bestScore = -1e30;
-    // Outward from the crossing, so that of equally good starts the nearest one wins.
-    const int reach = int(SearchBits * T);
+    const double middle = 0.5 * (from + to);
+    const int reach = int(0.5 * (to - from));
+    const double oldest = double(now_ - (long long)history_.size() + 2) + 0.5 * T;
+    double best = middle, bestScore = -1e30;
     for (int step = 0; step <= 2 * reach; ++step) {
-        const double start = crossing + ((step % 2) ? (step + 1) / 2 : -(step / 2));
-        if (start < double(now_ - (long long)history_.size() + 2))
+        const double start = middle + ((step % 2) ? (step + 1) / 2 : -(step / 2));
+        if (start < oldest)
             continue;
         double score = at(start - 0.5 * T) - at(start + 0.5 * T) + at(start + 6.5 * T);
         for (int k = 1; k <= 5; ++k)
             score += std::fabs(at(start + (k + 0.5) * T));
         if (score > bestScore) {
             bestScore = score;
-            bestStart = start;
+            best = start;
         }
     }
+    return best;
+}
+
+// Reads the frame whose start lies within SearchBits of the crossing; false when it is none.
+bool CharacterFramer::evaluate(double crossing)
+{
+    const double T = samplesPerBit_;
+    const double start = bestStart(crossing - SearchBits * T, crossing + SearchBits * T);
     // A frame: mark before the start bit, the start bit space, the first stop bit mark.
-    if (at(bestStart - 0.5 * T) <= 0 || at(bestStart + 0.5 * T) >= 0 ||
-        at(bestStart + 6.5 * T) <= 0) {
-        if (at(bestStart + 0.5 * T) < 0)
+    if (at(start - 0.5 * T) <= 0 || at(start + 0.5 * T) >= 0 || at(start + 6.5 * T) <= 0) {
+        if (at(start + 0.5 * T) < 0)
             ++framingErrors_;
         return false;
     }
-    std::uint8_t code = 0;
-    for (int k = 1; k <= 5; ++k)
-        if (at(bestStart + (k + 0.5) * T) > 0)
-            code |= std::uint8_t(1 << (k - 1));
-    codes_.push_back(code);
-    scanFrom_ = (long long)std::ceil(bestStart + NextStartBits * T);
+    lock_ = 0;
+    period_ = FrameBits * T;
+    accept(start);
     return true;
+}
+
+// Reads the frame due at expected_; false when the stream has left its cadence.
+bool CharacterFramer::readExpected()
+{
+    const double T = samplesPerBit_;
+    const double due = *expected_;
+    if (lock_ < LockedFrames) {
+        // Not yet in cadence: the frame must show its whole structure. Its distance from the
+        // last one, to the nearest half bit, tells how long the sender's stop bits are.
+        const double found = bestStart(due - ProbeBits * T, due + ProbeBits * T);
+        if (at(found - 0.5 * T) <= 0 || at(found + 0.5 * T) >= 0 || at(found + 6.5 * T) <= 0)
+            return false;
+        const double interval = found - (due - period_);
+        period_ = std::clamp(std::round(interval / (0.5 * T)) * 0.5 * T, MinPeriodBits * T,
+                             MaxPeriodBits * T);
+        accept(found);
+        return true;
+    }
+    const double found = bestStart(due - CadenceBits * T, due + CadenceBits * T);
+    const double start = due + PhaseGain * (found - due);
+    // A start bit reading mark: the sender has stopped. A frame fitting best at the edge of
+    // the window may lie beyond it (a pause shorter than a bit): then its start bit must read
+    // clearly space where it is due.
+    const bool atEdge = std::fabs(found - due) >= CadenceBits * T - 1;
+    if (at(start + 0.5 * T) > (atEdge ? -StoppedShare : StoppedShare) * amplitude_)
+        return false;
+    period_ =
+        std::clamp(period_ + PeriodGain * (found - due), MinPeriodBits * T, MaxPeriodBits * T);
+    accept(start);
+    return true;
+}
+
+// Takes the frame that starts at `start` and expects the next one a period later.
+void CharacterFramer::accept(double start)
+{
+    const double T = samplesPerBit_;
+    Frame frame;
+    float size = 0;
+    for (int k = 1; k <= 5; ++k) {
+        const float d = at(start + (k + 0.5) * T);
+        frame.bits[std::size_t(k - 1)] = d;
+        size += std::fabs(d);
+        if (d > 0)
+            frame.code |= std::uint8_t(1 << (k - 1));
+    }
+    size /= 5;
+    amplitude_ = amplitude_ > 0 ? amplitude_ + 0.2f * (size - amplitude_) : size;
+    for (float &b : frame.bits)
+        b /= std::max(amplitude_, 1e-12f);
+    frames_.push_back(frame);
+    scanFrom_ = (long long)std::ceil(start + NextStartBits * T);
+    expected_ = start + period_;
+    ++lock_;
 }
 
 } // namespace rtty

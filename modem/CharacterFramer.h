@@ -5,16 +5,29 @@
 // noise the crossing itself is a poor clock, the whole frame a good one. A frame whose start
 // bit reads mark or whose first stop bit reads space is no character: the search resumes just
 // after its crossing, so a true start bit hidden behind a false one is still found.
+// A steady stream (text sent from a buffer, diddles) is read by its cadence instead: once a
+// frame has been read, the next one is expected a frame's length later, and once two frames
+// have kept that cadence the next is read there whatever the crossings do, as long as its start
+// bit does not plainly read mark (the sender has stopped). A flywheel of phase and period keeps
+// the cadence through noise and fades and follows a sender whose stop bits are not 1.5 long.
 // The decision stream comes from a one-bit matched filter: a bit is best read at its end in the
 // raw signal, half a bit after the filtered crossing for the start bit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <vector>
 
 namespace rtty {
+
+// One character frame as read: its code and each code bit's decision value over the typical
+// size of a decision lately (about +1 for a clear mark, -1 for a clear space, near 0 unsure).
+struct Frame {
+    std::uint8_t code = 0;
+    std::array<float, 5> bits{};
+};
 
 class CharacterFramer {
 public:
@@ -23,22 +36,35 @@ public:
     void setSamplesPerBit(double samplesPerBit);
     void reset();
 
-    // One decision value; a code when a whole frame has been read.
-    std::optional<std::uint8_t> push(float decision);
+    // One decision value; a frame when a whole one has been read.
+    std::optional<Frame> push(float decision);
 
     int framingErrors() const { return framingErrors_; }
+    // True while frames are being read by the stream's cadence.
+    bool locked() const { return lock_ >= 2; }
+    // The typical size of a decision at a bit's reading point in the frames read lately.
+    float amplitude() const { return amplitude_; }
 
 private:
     float at(double time) const; // the decision stream between samples
     void search();
     bool evaluate(double crossing);
+    bool readExpected();
+    double bestStart(double from, double to) const;
+    void accept(double start);
+
+    static constexpr int LockedFrames = 2; // frames in cadence before the flywheel reads alone
 
     double samplesPerBit_;
     std::vector<float> history_; // the last stretch of the stream, by sample index
     long long now_ = -1;         // index of the newest sample
     long long scanFrom_ = 1;     // crossings are looked for from here on
     std::optional<double> crossing_;
-    std::deque<std::uint8_t> codes_;
+    std::optional<double> expected_; // where the next frame's start is due
+    double period_ = 0;              // the cadence, in samples
+    int lock_ = 0;                   // frames read in cadence lately
+    float amplitude_ = 0;
+    std::deque<Frame> frames_;
     int framingErrors_ = 0;
 };
 

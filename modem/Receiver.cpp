@@ -65,8 +65,10 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
     if (settings_.reverse)
         std::swap(m, s);
     const float decision = threshold_.decide(m, s);
-    if (const auto code = framer_.push(decision)) {
-        if (const auto c = decoder_.decode(*code); c && onCharacter && squelchOpen())
+    if (const auto frame = framer_.push(decision)) {
+        quality_.push(frame->bits);
+        const auto code = letterShiftFromUnsureBit(frame->code, frame->bits, decoder_.inFigures());
+        if (const auto c = decoder_.decode(code); c && onCharacter && squelchOpen())
             onCharacter(*c);
     }
 
@@ -98,7 +100,7 @@ int Receiver::signalLevel() const
 
 bool Receiver::squelchOpen() const
 {
-    return !settings_.squelch || signalLevel() >= settings_.squelchLevel;
+    return !settings_.squelch || (signalLevel() >= settings_.squelchLevel && quality_.good());
 }
 
 } // namespace rtty

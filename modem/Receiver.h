@@ -8,6 +8,7 @@
 #include "Baudot.h"
 #include "CarrierCanceller.h"
 #include "CharacterFramer.h"
+#include "DecodeQuality.h"
 #include "NotchFilter.h"
 #include "ThresholdControl.h"
 #include "ToneChannel.h"
@@ -54,7 +55,10 @@ public:
 
     // 0..1023: how far the stronger tone stands above the noise floor (25.6 per dB).
     int signalLevel() const;
+    // Squelch on: open while the level reaches the squelch level and the frames read lately
+    // are clearly a signal's (DecodeQuality). Off: always open.
     bool squelchOpen() const;
+    const DecodeQuality &decodeQuality() const { return quality_; }
 
 private:
     void decide(std::complex<float> mark, std::complex<float> space);
@@ -65,6 +69,7 @@ private:
     ToneChannel mark_, space_;
     ThresholdControl threshold_;
     CharacterFramer framer_;
+    DecodeQuality quality_;
     BaudotDecoder decoder_;
     std::vector<float> block_;
     std::size_t filled_ = 0;

@@ -1,8 +1,10 @@
 // Automatic threshold control: turns the mark and space envelopes into one decision value,
-// positive for mark. It tracks each envelope's peak and noise floor; with ATC on, each
-// envelope is clipped to its range and the decision is biased by half the difference of the
-// two ranges, so that a tone faded by selective fading is still sliced at its own midpoint.
-// With ATC off the decision is simply mark minus space.
+// positive for mark. It tracks each tone's amplitude (from the envelope that leads) and the
+// noise (from the one that trails). With ATC on the decision is the log-likelihood ratio of
+// mark over space for two tones of those amplitudes in that noise: under selective fading the
+// stronger tone counts for more, and a tone faded into the noise is read by the presence or
+// absence of the other one alone. With ATC off the decision is simply mark minus space.
+// Beside it, each envelope's peak and floor, for the level meter and the XY scale.
 #pragma once
 
 namespace rtty {
@@ -22,6 +24,10 @@ public:
     float spacePeak() const { return spacePeak_; }
     float markFloor() const { return markFloor_; }
     float spaceFloor() const { return spaceFloor_; }
+    float markAmplitude() const { return markAmplitude_; }
+    float spaceAmplitude() const { return spaceAmplitude_; }
+    // The mean square of an envelope with no tone in it.
+    float noisePower() const { return noisePower_; }
 
 private:
     void track(float value, float &peak, float &floor) const;
@@ -29,6 +35,8 @@ private:
     bool enabled_ = true;
     float peakDecay_ = 0, floorRise_ = 0, attack_ = 0;
     float markPeak_ = 0, spacePeak_ = 0, markFloor_ = 0, spaceFloor_ = 0;
+    float amplitudeGain_ = 0, noiseGain_ = 0;
+    float markAmplitude_ = 0, spaceAmplitude_ = 0, noisePower_ = 0;
 };
 
 } // namespace rtty

@@ -48,4 +48,15 @@ double characterErrorRate(const std::string &sent, const std::string &decoded)
     return double(editDistance(s, d)) / double(s.size());
 }
 
+std::size_t leadingLoss(const std::string &sent, const std::string &decoded, std::size_t run)
+{
+    const std::string s = fold(sent), d = fold(decoded);
+    for (std::size_t i = 0; i + run <= s.size(); ++i) {
+        const auto at = d.find(s.substr(i, run));
+        if (at != std::string::npos && at <= i + 2 * run)
+            return i;
+    }
+    return s.size();
+}
+
 } // namespace cer

@@ -10,5 +10,8 @@ namespace cer {
 std::string fold(const std::string &text);
 std::size_t editDistance(const std::string &a, const std::string &b);
 double characterErrorRate(const std::string &sent, const std::string &decoded);
+// How many characters of the (folded) sent text come before the first `run` of them that the
+// decoded text holds near its start: what a receiver lost while it was settling.
+std::size_t leadingLoss(const std::string &sent, const std::string &decoded, std::size_t run = 20);
 
 } // namespace cer

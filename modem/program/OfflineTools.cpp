@@ -19,6 +19,7 @@ constexpr std::size_t BlockSamples = EngineRunner::BlockSamples;
 struct ToneOptions {
     double markHz = 2125, shiftHz = 170, baud = 45.45;
     bool reverse = false, atc = false, afc = true, uos = true;
+    double squelchLevel = -1; // squelch off
     QString file, out, text;
 };
 
@@ -61,6 +62,8 @@ std::optional<ToneOptions> parse(const QStringList &arguments, const char *tool)
             o.afc = false;
         else if (a == QLatin1String("--no-uos"))
             o.uos = false;
+        else if (a == QLatin1String("--squelch"))
+            ok = number(o.squelchLevel, 0, 1023);
         else if (a == QLatin1String("--decode"))
             ok = text(o.file);
         else if (a == QLatin1String("--encode"))
@@ -114,6 +117,10 @@ int decodeCommand(const QStringList &arguments)
         core.setSwitch(20);
     if (o->uos)
         core.setSwitch(516);
+    if (o->squelchLevel >= 0) {
+        core.postCommand(enginelink::CmdSquelchLevel, int(o->squelchLevel));
+        core.setSwitch(132);
+    }
     std::vector<float> tx(BlockSamples);
     for (std::size_t at = 0; at < audio.size(); at += BlockSamples) {
         const std::size_t n = std::min(BlockSamples, audio.size() - at);

@@ -7,7 +7,7 @@
 namespace engineio {
 
 // tolmfsk-engine --decode FILE.wav [--mark HZ] [--shift HZ] [--baud B] [--reverse] [--atc]
-//                [--no-afc] [--no-uos]
+//                [--no-afc] [--no-uos] [--squelch LEVEL]
 int decodeCommand(const QStringList &arguments);
 // tolmfsk-engine --encode TEXT --out FILE.wav [--mark HZ] [--shift HZ] [--baud B]
 int encodeCommand(const QStringList &arguments);

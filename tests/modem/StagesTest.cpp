@@ -252,7 +252,7 @@ TEST(CharacterFramer, ReadsAFrameAndRejectsAFalseStart)
     for (std::size_t i = 0; i < raw.size(); ++i) {
         sum += raw[i] - (i >= std::size_t(spb) ? raw[i - std::size_t(spb)] : 1.0f);
         if (auto c = framer.push(sum / float(std::size_t(spb))))
-            codes.push_back(*c);
+            codes.push_back(c->code);
     }
     EXPECT_EQ(codes, std::vector<std::uint8_t>{0x15});
 }

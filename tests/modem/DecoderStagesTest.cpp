@@ -1,0 +1,257 @@
+// The decoder's stages that make it copy weak and fading signals: the framer's flywheel, the
+// threshold control under selective fading, the letters shift behind an unsure bit, the
+// squelch's judgement of the decoding, and the bench's measure of what is lost at the start.
+#include "Baudot.h"
+#include "Channel.h"
+#include "CharacterErrorRate.h"
+#include "CharacterFramer.h"
+#include "DecodeQuality.h"
+#include "Receiver.h"
+#include "ThresholdControl.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace rtty;
+
+namespace {
+
+constexpr double Spb = 30.3; // decision samples a bit at 45.45 baud
+
+// Keying as the one-bit matched filter gives it to the framer: levels of +1 (mark) and -1
+// (space), with optional Gaussian noise, through a one-bit moving average.
+class Keying {
+public:
+    void key(bool mark, double bits) { key(mark ? 1.0f : -1.0f, bits); }
+    void key(float level, double bits)
+    {
+        target_ += bits * Spb;
+        while (double(raw_.size()) < target_)
+            raw_.push_back(level);
+    }
+    void frame(std::uint8_t code, double stopBits = 1.5)
+    {
+        key(false, 1);
+        for (int k = 0; k < 5; ++k)
+            key(((code >> k) & 1) != 0, 1);
+        key(true, stopBits);
+    }
+    std::vector<std::uint8_t> read(float noise = 0, unsigned seed = 1) const
+    {
+        std::mt19937 random(seed);
+        std::normal_distribution<float> gauss(0, noise);
+        CharacterFramer framer(Spb);
+        const auto length = std::size_t(Spb);
+        std::vector<std::uint8_t> codes;
+        float sum = float(length);
+        std::vector<float> in(raw_);
+        if (noise > 0)
+            for (float &v : in)
+                v += gauss(random);
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            sum += in[i] - (i >= length ? in[i - length] : 1.0f);
+            if (auto f = framer.push(sum / float(length)))
+                codes.push_back(f->code);
+        }
+        return codes;
+    }
+
+private:
+    std::vector<float> raw_;
+    double target_ = 0;
+};
+
+const std::vector<std::uint8_t> Text = {0x03, 0x19, 0x01, 0x0c, 0x18, 0x16, 0x12, 0x07,
+                                        0x0e, 0x10, 0x0a, 0x1d, 0x15, 0x05, 0x09, 0x11};
+
+} // namespace
+
+TEST(CharacterFramer, FlywheelReadsAStreamThroughAStartBitLostInNoise)
+{
+    Keying k;
+    k.key(true, 5);
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (i == 8) {
+            // The start bit swamped: it reads a little towards mark, so there is no crossing.
+            k.key(0.1f, 1);
+            for (int b = 0; b < 5; ++b)
+                k.key(((Text[i] >> b) & 1) != 0, 1);
+            k.key(true, 1.5);
+        } else {
+            k.frame(Text[i]);
+        }
+    }
+    k.key(true, 10);
+    EXPECT_EQ(k.read(), Text);
+}
+
+TEST(CharacterFramer, FollowsPausesAndSendersWithOtherStopLengths)
+{
+    // Typed by hand: gaps of any length between characters, idle mark before and after.
+    Keying typed;
+    typed.key(true, 4);
+    std::mt19937 random(3);
+    for (auto code : Text) {
+        typed.frame(code);
+        typed.key(true, double(random() % 100) / 37.0);
+    }
+    typed.key(true, 20);
+    EXPECT_EQ(typed.read(), Text);
+
+    // Machines sending one or two stop bits, steadily.
+    for (double stop : {1.0, 2.0}) {
+        Keying steady;
+        steady.key(true, 4);
+        for (int round = 0; round < 4; ++round)
+            for (auto code : Text)
+                steady.frame(code, stop);
+        steady.key(true, 10);
+        std::vector<std::uint8_t> expected;
+        for (int round = 0; round < 4; ++round)
+            expected.insert(expected.end(), Text.begin(), Text.end());
+        EXPECT_EQ(steady.read(), expected) << stop << " stop bits";
+    }
+}
+
+TEST(CharacterFramer, NoFramesFromIdleMarkAfterAStream)
+{
+    Keying k;
+    k.key(true, 3);
+    for (auto code : Text)
+        k.frame(code);
+    k.key(true, 200); // the sender stops: the flywheel must not go on reading LTRS from idle
+    EXPECT_EQ(k.read(0.3f), Text);
+}
+
+TEST(CharacterFramer, ReadsANoisyStreamBetterThanFrameByFrame)
+{
+    // A long steady stream at a noise level where single bits err now and then: most frames
+    // must come through, and no run of them may be lost to a slipped frame.
+    Keying k;
+    k.key(true, 3);
+    std::vector<std::uint8_t> sent;
+    for (int round = 0; round < 20; ++round)
+        for (auto code : Text) {
+            k.frame(code);
+            sent.push_back(code);
+        }
+    k.key(true, 10);
+    const auto got = k.read(1.6f, 7);
+    ASSERT_EQ(got.size(), sent.size());
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        wrong += got[i] != sent[i];
+    EXPECT_LE(wrong, sent.size() / 50);
+}
+
+TEST(Baudot, LettersShiftIsRecoveredFromAnUnsureBitOnlyInFigures)
+{
+    const std::array<float, 5> sure = {1, 1, 1, 1, -1};
+    const std::array<float, 5> unsure = {1, 1, 1, 1, -0.1f};
+    const std::uint8_t nearLtrs = 0x0f; // LTRS with its last bit lost
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, unsure, true), CodeLtrs);
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, sure, true), nearLtrs);
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, unsure, false), nearLtrs);
+    // Two bits from LTRS, both unsure: left alone.
+    EXPECT_EQ(letterShiftFromUnsureBit(0x07, {1, 1, 1, -0.1f, -0.1f}, true), 0x07);
+    // Only the odd bit counts: another bit unsure does not make a LTRS.
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, {0.1f, 1, 1, 1, -1}, true), nearLtrs);
+}
+
+TEST(DecodeQuality, ClearFramesOpenAndNoiseFramesDoNot)
+{
+    DecodeQuality clean, noise;
+    EXPECT_FALSE(clean.good()); // nothing read yet
+    std::mt19937 random(5);
+    std::normal_distribution<float> gauss(0, 1);
+    std::normal_distribution<float> weak(1, 0.35f); // a signal near the weakest worth reading
+    int openedAfter = -1;
+    bool noiseOpened = false;
+    for (int frame = 0; frame < 4000; ++frame) {
+        std::array<float, 5> bits{}, noisy{};
+        for (std::size_t b = 0; b < 5; ++b) {
+            bits[b] = (b % 2 ? -1.0f : 1.0f) * weak(random);
+            noisy[b] = gauss(random) * 1.25f; // of mean size about 1, as the framer scales it
+        }
+        clean.push(bits);
+        noise.push(noisy);
+        if (openedAfter < 0 && clean.good())
+            openedAfter = frame;
+        noiseOpened = noiseOpened || noise.good();
+    }
+    EXPECT_GE(openedAfter, 1);
+    EXPECT_LE(openedAfter, 12);
+    EXPECT_TRUE(clean.good());
+    EXPECT_FALSE(noiseOpened);
+}
+
+TEST(ThresholdControl, ReadsBitsWhenOneToneFadesIntoTheNoise)
+{
+    // The mark tone faded to a tenth of the space tone: mark minus space cannot tell a mark
+    // bit (both envelopes near the noise) from a weak space; the threshold control can.
+    std::mt19937 random(9);
+    std::normal_distribution<float> gauss(0, 0.08f);
+    auto envelope = [&](float amplitude) {
+        return std::abs(std::complex<float>(amplitude + gauss(random), gauss(random)));
+    };
+    ThresholdControl on(Spb), off(Spb);
+    off.setEnabled(false);
+    int errorsOn = 0, errorsOff = 0, bits = 0;
+    std::bernoulli_distribution coin(0.5);
+    for (int bit = 0; bit < 3000; ++bit) {
+        const bool mark = coin(random);
+        float last = 0, lastOff = 0;
+        for (int i = 0; i < int(Spb); ++i) {
+            const float m = envelope(mark ? 0.1f : 0), s = envelope(mark ? 0 : 1.0f);
+            last = on.decide(m, s);
+            lastOff = off.decide(m, s);
+        }
+        if (bit < 100)
+            continue; // the trackers settle
+        ++bits;
+        errorsOn += (last > 0) != mark;
+        errorsOff += (lastOff > 0) != mark;
+    }
+    EXPECT_LT(errorsOn, bits / 100);
+    EXPECT_GT(errorsOff, bits / 10);
+}
+
+TEST(Receiver, SquelchJudgesTheDecodingNotTheLevel)
+{
+    // Loud noise alone with the squelch at level 0: nothing printed. A weak but readable
+    // signal: printed, all but the first few characters.
+    channel::Settings noise;
+    noise.snrDb = -60;
+    noise.leadSeconds = 60;
+    const auto empty = channel::transmit("", noise);
+    ReceiverSettings squelched;
+    squelched.squelch = true;
+    squelched.squelchLevel = 0;
+    std::string printed;
+    {
+        Receiver receiver(squelched);
+        receiver.onCharacter = [&](char c) { printed += c; };
+        receiver.process(empty.data(), empty.size());
+    }
+    EXPECT_EQ(printed, "");
+
+    const std::string text = "RYRYRY CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ PSE K THE QUICK BROWN FOX JUMPS "
+                             "OVER THE LAZY DOG 1234567890 TNX FER CALL OM 73 ";
+    channel::Settings weak;
+    weak.snrDb = -4;
+    const auto audio = channel::transmit(text, weak);
+    std::string copied;
+    Receiver receiver(squelched);
+    receiver.onCharacter = [&](char c) { copied += c; };
+    receiver.process(audio.data(), audio.size());
+    EXPECT_LE(cer::characterErrorRate(text, copied), 0.10) << copied;
+}
+
+TEST(CharacterErrorRate, LeadingLossCountsWhatWasMissedAtTheStart)
+{
+    const std::string sent = "CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ PSE K THE QUICK BROWN FOX";
+    EXPECT_EQ(cer::leadingLoss(sent, sent), 0u);
+    EXPECT_EQ(cer::leadingLoss(sent, "E#3" + sent.substr(6)), 6u);
+    EXPECT_EQ(cer::leadingLoss(sent, "cq cq\r\ncq de " + sent.substr(12)), 0u);
+    EXPECT_EQ(cer::leadingLoss(sent, "NOTHING ALIKE AT ALL HERE"), cer::fold(sent).size());
+}
