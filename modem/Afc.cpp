@@ -5,6 +5,13 @@
 
 namespace rtty {
 
+namespace {
+// How much of the way to a clearly better pair one spectrum moves the tones: most of it, so that
+// a caller off frequency is copied within a character or two, and not all of it, so that the
+// smoothed spectrum's last uncertainty is not followed in full.
+constexpr double Approach = 0.8;
+} // namespace
+
 double Afc::at(double hz) const
 {
     // The power around hz, the bins weighted by their distance: the sum peaks where the tone
@@ -63,7 +70,7 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
     const double here = std::min(at(now.markHz), at(now.markHz + shift));
     if (bestScore < 1.25 * here)
         return now;
-    const double mark = now.markHz + bestOffset * 0.5;
+    const double mark = now.markHz + bestOffset * Approach;
     return {mark, mark + shift};
 }
 

@@ -11,8 +11,9 @@ constexpr double SearchBits = 0.5;    // the start is sought within this of the 
 constexpr double NextStartBits = 7.0; // the next crossing lies at least this after a start
 constexpr double FrameBits = 7.5;     // start, 5 code bits, 1.5 stop bits
 constexpr double MinPeriodBits = 6.9, MaxPeriodBits = 8.6; // 1 to 2 stop bits and a little
-constexpr double CadenceBits = 0.3; // a frame in cadence starts within this of its due time
-constexpr double ProbeBits = 0.65;  // the second frame: 1 to 2 stop bits after the first
+constexpr double CadenceBits = 0.3;    // a frame in cadence starts within this of its due time
+constexpr double ProbeBits = 0.65;     // the second frame: 1 to 2 stop bits after the first
+constexpr double OtherStopBits = 0.35; // an interval this far from 7.5 bits: other stop bits
 constexpr double PhaseGain = 0.15, PeriodGain = 0.01; // the flywheel's corrections
 // A start bit reading mark by more than this share of the typical decision means the sender
 // has stopped; short of it, noise or a fade.
@@ -158,9 +159,13 @@ bool CharacterFramer::readExpected()
         const double found = bestStart(due - ProbeBits * T, due + ProbeBits * T);
         if (at(found - 0.5 * T) <= 0 || at(found + 0.5 * T) >= 0 || at(found + 6.5 * T) <= 0)
             return false;
+        // Under noise the interval wanders by a few tenths of a bit: only one clearly off the
+        // usual 1.5 stop bits is taken for another stop length.
         const double interval = found - (due - period_);
-        period_ = std::clamp(std::round(interval / (0.5 * T)) * 0.5 * T, MinPeriodBits * T,
-                             MaxPeriodBits * T);
+        period_ = std::fabs(interval - FrameBits * T) < OtherStopBits * T
+                      ? FrameBits * T
+                      : std::clamp(std::round(interval / (0.5 * T)) * 0.5 * T, MinPeriodBits * T,
+                                   MaxPeriodBits * T);
         accept(found);
         return true;
     }
@@ -183,6 +188,7 @@ void CharacterFramer::accept(double start)
 {
     const double T = samplesPerBit_;
     Frame frame;
+    frame.start = start;
     float size = 0;
     for (int k = 1; k <= 5; ++k) {
         const float d = at(start + (k + 0.5) * T);

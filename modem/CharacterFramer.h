@@ -27,6 +27,7 @@ namespace rtty {
 struct Frame {
     std::uint8_t code = 0;
     std::array<float, 5> bits{};
+    double start = 0; // sample index (0 = the first pushed) of the start crossing
 };
 
 class CharacterFramer {

@@ -11,7 +11,7 @@ Receiver::Receiver(const ReceiverSettings &settings)
       mark_(SampleRateHz, Decimation, settings.markHz, settings.baud),
       space_(SampleRateHz, Decimation, settings.spaceHz, settings.baud),
       threshold_(DecisionRateHz / settings.baud), framer_(DecisionRateHz / settings.baud),
-      block_(Decimation)
+      detector_(SampleRateHz, Decimation, DecisionRateHz / settings.baud), block_(Decimation)
 {
     xy_.reserve(1 + 2 * XyPoints);
     apply(settings);
@@ -20,6 +20,10 @@ Receiver::Receiver(const ReceiverSettings &settings)
 void Receiver::apply(const ReceiverSettings &settings)
 {
     const bool baudChanged = settings.baud != settings_.baud;
+    // Another signal: what the frame detector followed of the last one no longer holds.
+    if (settings.markHz != settings_.markHz || settings.spaceHz != settings_.spaceHz ||
+        settings.reverse != settings_.reverse)
+        detector_.reset();
     settings_ = settings;
     mark_.setTone(settings.markHz);
     space_.setTone(settings.spaceHz);
@@ -28,6 +32,7 @@ void Receiver::apply(const ReceiverSettings &settings)
         space_.setBaud(settings.baud);
         threshold_.setSamplesPerBit(DecisionRateHz / settings.baud);
         framer_.setSamplesPerBit(DecisionRateHz / settings.baud);
+        detector_.setSamplesPerBit(DecisionRateHz / settings.baud);
     }
     threshold_.setEnabled(settings.atc);
     decoder_.setUnshiftOnSpace(settings.unshiftOnSpace);
@@ -54,7 +59,15 @@ void Receiver::process(const float *samples, std::size_t count)
         block_[filled_++] = x;
         if (filled_ == Decimation) {
             filled_ = 0;
-            decide(mark_.execute(block_.data()), space_.execute(block_.data()));
+            const auto m = mark_.execute(block_.data());
+            const auto s = space_.execute(block_.data());
+            if (settings_.reverse)
+                detector_.push(s, m, space_.referencePhase(), mark_.referencePhase(), space_.step(),
+                               mark_.step());
+            else
+                detector_.push(m, s, mark_.referencePhase(), space_.referencePhase(), mark_.step(),
+                               space_.step());
+            decide(m, s);
         }
     }
 }
@@ -67,7 +80,13 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
     const float decision = threshold_.decide(m, s);
     if (const auto frame = framer_.push(decision)) {
         quality_.push(frame->bits);
-        const auto code = letterShiftFromUnsureBit(frame->code, frame->bits, decoder_.inFigures());
+        // Whole frames read coherently while the signal's phase runs on smoothly; bit by bit
+        // otherwise, and with ATC on (selective fading), where each bit's decision weighs each
+        // tone by its own strength.
+        const auto coherent = detector_.detect(frame->start);
+        const std::uint8_t raw =
+            !settings_.atc && detector_.trusted() ? coherent.code : frame->code;
+        const auto code = letterShiftFromUnsureBit(raw, frame->bits, decoder_.inFigures());
         if (const auto c = decoder_.decode(code); c && onCharacter && squelchOpen())
             onCharacter(*c);
     }
@@ -100,7 +119,8 @@ int Receiver::signalLevel() const
 
 bool Receiver::squelchOpen() const
 {
-    return !settings_.squelch || (signalLevel() >= settings_.squelchLevel && quality_.good());
+    return !settings_.squelch ||
+           (signalLevel() >= settings_.squelchLevel && (quality_.good() || detector_.trusted()));
 }
 
 } // namespace rtty

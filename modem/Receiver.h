@@ -8,6 +8,7 @@
 #include "Baudot.h"
 #include "CarrierCanceller.h"
 #include "CharacterFramer.h"
+#include "CoherentFrameDetector.h"
 #include "DecodeQuality.h"
 #include "NotchFilter.h"
 #include "ThresholdControl.h"
@@ -56,7 +57,8 @@ public:
     // 0..1023: how far the stronger tone stands above the noise floor (25.6 per dB).
     int signalLevel() const;
     // Squelch on: open while the level reaches the squelch level and the frames read lately
-    // are clearly a signal's (DecodeQuality). Off: always open.
+    // are clearly a signal's: their bits stand out of the noise (DecodeQuality), or they add up
+    // coherently as only a keyed signal's do (CoherentFrameDetector). Off: always open.
     bool squelchOpen() const;
     const DecodeQuality &decodeQuality() const { return quality_; }
 
@@ -70,6 +72,7 @@ private:
     ThresholdControl threshold_;
     CharacterFramer framer_;
     DecodeQuality quality_;
+    CoherentFrameDetector detector_;
     BaudotDecoder decoder_;
     std::vector<float> block_;
     std::size_t filled_ = 0;

@@ -7,9 +7,14 @@
 
 namespace rtty {
 
+namespace {
+constexpr unsigned DecimatorSemiLength = 8; // the decimator spans 2 x 8 outputs
+} // namespace
+
 ToneChannel::ToneChannel(double sampleRateHz, unsigned decimation, double toneHz, double baud)
     : fs_(sampleRateHz), decimation_(decimation), nco_(nco_crcf_create(LIQUID_VCO)),
-      decimator_(firdecim_crcf_create_kaiser(decimation, 8, 60.0f)), mixed_(decimation)
+      decimator_(firdecim_crcf_create_kaiser(decimation, DecimatorSemiLength, 60.0f)),
+      mixed_(decimation), delay_(decimation * DecimatorSemiLength)
 {
     setTone(toneHz);
     setBaud(baud);
@@ -24,6 +29,7 @@ ToneChannel::~ToneChannel()
 void ToneChannel::setTone(double toneHz)
 {
     nco_crcf_set_frequency(nco_, float(2 * std::numbers::pi * toneHz / fs_));
+    step_ = double(nco_crcf_get_frequency(nco_));
 }
 
 void ToneChannel::setBaud(double baud)
@@ -43,6 +49,9 @@ std::complex<float> ToneChannel::execute(const float *in)
     }
     std::complex<float> y;
     firdecim_crcf_execute(decimator_, mixed_.data(), &y);
+    // The NCO now holds the phase for the next input sample; the output stands for the input
+    // at the decimator's centre tap.
+    referencePhase_ = double(nco_crcf_get_phase(nco_)) - double(delay_ + 1) * step_;
 
     // Moving sum over one bit; recomputed now and then so rounding cannot accumulate.
     sum_ += std::complex<double>(y) - std::complex<double>(history_[at_]);

@@ -25,6 +25,12 @@ public:
     // in: `decimation` samples. Returns the matched-filter output after them.
     std::complex<float> execute(const float *in);
 
+    // The mixer's phase (radians) at the input sample the last output stands for: the output's
+    // angle plus this is the received signal's phase there, for a tone on this channel.
+    double referencePhase() const { return referencePhase_; }
+    // The mixer's step in radians per input sample.
+    double step() const { return step_; }
+
 private:
     double fs_;
     unsigned decimation_;
@@ -35,6 +41,8 @@ private:
     std::size_t at_ = 0;
     std::complex<double> sum_{};
     unsigned sinceRefresh_ = 0;
+    double referencePhase_ = 0, step_ = 0;
+    unsigned delay_ = 0; // input samples from the decimator's centre tap to its newest input
 };
 
 } // namespace rtty

@@ -1,0 +1,154 @@
+#include "CoherentFrameDetector.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace rtty {
+
+namespace {
+
+constexpr int Bits = 8;                       // the stop bit before, start, 5 code bits, stop
+constexpr double SearchHz[] = {-0.5, 0, 0.5}; // around the followed error, for each code
+constexpr double MeasureSpanHz = 4;           // the error measured on a frame, at most
+constexpr double MeasureStepHz = 0.25;
+constexpr double OffsetGain = 0.3;    // how far one frame moves the followed error
+constexpr double CoherenceGain = 0.1; // about the last ten frames count
+constexpr double MaxOffsetHz = 20;
+constexpr double StartingCoherence = 0.85;
+
+using Tones = std::array<bool, Bits>;
+
+Tones tonesOf(int code)
+{
+    Tones isMark{};
+    isMark[0] = true;  // the stop bit before
+    isMark[1] = false; // start
+    for (int b = 0; b < 5; ++b)
+        isMark[std::size_t(b + 2)] = ((code >> b) & 1) != 0;
+    isMark[Bits - 1] = true; // stop
+    return isMark;
+}
+
+} // namespace
+
+CoherentFrameDetector::CoherentFrameDetector(double sampleRateHz, unsigned decimation,
+                                             double samplesPerBit)
+    : fs_(sampleRateHz), decimation_(decimation)
+{
+    setSamplesPerBit(samplesPerBit);
+}
+
+void CoherentFrameDetector::setSamplesPerBit(double samplesPerBit)
+{
+    samplesPerBit_ = samplesPerBit;
+    ring_.assign(std::size_t(std::ceil(samplesPerBit * 16)) + 8, Sample{});
+    count_ = 0;
+    reset();
+}
+
+void CoherentFrameDetector::reset()
+{
+    tracking_ = false;
+    offsetHz_ = 0;
+    coherence_ = 0;
+}
+
+void CoherentFrameDetector::push(std::complex<float> mark, std::complex<float> space,
+                                 double markPhase, double spacePhase, double markStep,
+                                 double spaceStep)
+{
+    ring_[std::size_t(count_ % (long long)ring_.size())] =
+        Sample{mark, space, markPhase, spacePhase, markStep, spaceStep};
+    ++count_;
+}
+
+std::complex<double> CoherentFrameDetector::at(double index, bool mark) const
+{
+    const auto i = (long long)std::floor(index);
+    const double f = index - double(i);
+    const auto size = (long long)ring_.size();
+    if (i < 0 || i + 1 >= count_ || i + 1 < count_ - size)
+        return {};
+    const Sample &a = ring_[std::size_t(i % size)];
+    const Sample &b = ring_[std::size_t((i + 1) % size)];
+    const std::complex<double> va(mark ? a.mark : a.space), vb(mark ? b.mark : b.space);
+    const double phase = (mark ? a.markPhase : a.spacePhase) +
+                         f * double(decimation_) * (mark ? a.markStep : a.spaceStep);
+    return (va + f * (vb - va)) * std::polar(1.0, phase);
+}
+
+CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
+{
+    const double T = samplesPerBit_;
+    const Sample &now = ring_[std::size_t((count_ - 1) % (long long)ring_.size())];
+    const double bitSeconds = T * double(decimation_) / fs_;
+    // The phase each tone adds over a bit, as the mixers have it.
+    const double markTurn = now.markStep * T * double(decimation_);
+    const double spaceTurn = now.spaceStep * T * double(decimation_);
+    const double mixerMarkHz = now.markStep * fs_ / (2 * std::numbers::pi);
+    const double centre =
+        tracking_ ? std::clamp(trackedMarkHz_ - mixerMarkHz, -MaxOffsetHz, MaxOffsetHz) : 0.0;
+
+    // The bits' phasors at their ends.
+    std::array<std::complex<double>, Bits> mark{}, space{};
+    for (int k = 0; k < Bits; ++k) {
+        const double t = start + (k - 0.5) * T;
+        mark[std::size_t(k)] = at(t, true);
+        space[std::size_t(k)] = at(t, false);
+    }
+    // The coherent sums of a code's mark bits and space bits, with a frequency error taken off.
+    auto sums = [&](const Tones &isMark, double offsetHz) {
+        const double offsetTurn = 2 * std::numbers::pi * offsetHz * bitSeconds;
+        std::complex<double> sumMark = mark[0], sumSpace = 0;
+        double phase = 0;
+        for (std::size_t k = 1; k < Bits; ++k) {
+            phase += (isMark[k] ? markTurn : spaceTurn) + offsetTurn;
+            if (isMark[k])
+                sumMark += mark[k] * std::polar(1.0, -phase);
+            else
+                sumSpace += space[k] * std::polar(1.0, -phase);
+        }
+        return std::abs(sumMark) + std::abs(sumSpace);
+    };
+
+    Result best;
+    double bestMetric = -1;
+    Tones bestTones{};
+    for (int code = 0; code < 32; ++code) {
+        const Tones isMark = tonesOf(code);
+        for (double offset : SearchHz) {
+            const double metric = sums(isMark, centre + offset);
+            if (metric > bestMetric) {
+                bestMetric = metric;
+                best.code = std::uint8_t(code);
+                bestTones = isMark;
+            }
+        }
+    }
+    // This frame's frequency error, for the code read.
+    double measured = centre, measuredMetric = -1;
+    for (double offset = -MeasureSpanHz; offset <= MeasureSpanHz; offset += MeasureStepHz) {
+        const double metric = sums(bestTones, centre + offset);
+        if (metric > measuredMetric) {
+            measuredMetric = metric;
+            measured = centre + offset;
+        }
+    }
+    double size = 0;
+    for (std::size_t k = 0; k < Bits; ++k)
+        size += std::abs(bestTones[k] ? mark[k] : space[k]);
+    // Judged where the codes were compared: a frequency error not yet followed shows here.
+    best.coherence = size > 0 ? std::min(1.0, bestMetric / size) : 0;
+
+    offsetHz_ = std::clamp(centre + OffsetGain * (measured - centre), -MaxOffsetHz, MaxOffsetHz);
+    trackedMarkHz_ = mixerMarkHz + offsetHz_;
+    // From just short of trusted: a few coherent frames are needed before the detector is.
+    if (!tracking_)
+        coherence_ = StartingCoherence;
+    coherence_ += CoherenceGain * (best.coherence - coherence_);
+    tracking_ = true;
+    return best;
+}
+
+} // namespace rtty

@@ -1,0 +1,71 @@
+// Reads a whole character frame at once, using that an FSK sender's phase runs on without a
+// jump from one bit to the next. Given where a frame starts, each bit's tone-channel output is
+// turned back into the received signal's phase at the bit's end. For each of the 32 codes the
+// phase turns the code predicts (each bit advances the phase by its tone over a bit) are taken
+// off, and the mark bits' outputs and the space bits' outputs are each added up: the code whose
+// bits add up most coherently is the one sent. The known bits around the code (the stop bit
+// before, the start bit, the stop bit after) take part, so the frame carries its own phase
+// reference. Adding within each tone's bits only, not across, leaves the detector untouched by a
+// timing error of a few samples, which turns one tone's phases against the other's.
+// A small frequency error (what AFC leaves) turns the phases steadily along the frame: the
+// detector measures it on each frame it reads and follows it. How coherently the frames add up
+// is followed too: a sender whose phase jumps between bits, or a signal AFC is still pulling
+// in, adds up poorly, and then the receiver keeps to its bit-by-bit decisions.
+#pragma once
+
+#include <array>
+#include <complex>
+#include <cstdint>
+#include <vector>
+
+namespace rtty {
+
+class CoherentFrameDetector {
+public:
+    // samplesPerBit in decision samples; decimation: input samples a decision sample.
+    CoherentFrameDetector(double sampleRateHz, unsigned decimation, double samplesPerBit);
+
+    void setSamplesPerBit(double samplesPerBit);
+    void reset();
+
+    // One decision sample: the two channels' outputs and their mixers' reference phases and
+    // steps (radians, radians per input sample; see ToneChannel).
+    void push(std::complex<float> mark, std::complex<float> space, double markPhase,
+              double spacePhase, double markStep, double spaceStep);
+
+    struct Result {
+        std::uint8_t code = 0;
+        double coherence = 0; // 0..1: the best code's coherent sums over its bits' sizes
+    };
+    // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
+    // counted from the first push; the whole frame must have been pushed.
+    Result detect(double start);
+
+    // Whether the frames read lately added up coherently enough to trust the detector.
+    bool trusted() const { return coherence_ >= TrustedCoherence; }
+    double coherence() const { return coherence_; }
+    // The frequency error followed, Hz (signal over the mark mixer).
+    double offsetHz() const { return offsetHz_; }
+
+    static constexpr double TrustedCoherence = 0.9;
+
+private:
+    struct Sample {
+        std::complex<float> mark, space;
+        double markPhase = 0, spacePhase = 0, markStep = 0, spaceStep = 0;
+    };
+    // The received signal's phasor at a fractional sample index, as one tone's channel sees it.
+    std::complex<double> at(double index, bool mark) const;
+
+    double fs_;
+    unsigned decimation_;
+    double samplesPerBit_ = 0;
+    std::vector<Sample> ring_;
+    long long count_ = 0;
+    bool tracking_ = false;
+    double trackedMarkHz_ = 0; // where the signal's mark tone is thought to be
+    double offsetHz_ = 0;
+    double coherence_ = 0;
+};
+
+} // namespace rtty
