@@ -11,9 +11,10 @@ namespace {
 constexpr int Bits = 8;                       // the stop bit before, start, 5 code bits, stop
 constexpr double SearchHz[] = {-0.5, 0, 0.5}; // around the followed error, for each code
 constexpr double MeasureSpanHz = 4;           // the error measured on a frame, at most
-constexpr double MeasureStepHz = 0.25;
+constexpr double MeasureStepHz = 0.5;
 constexpr double OffsetGain = 0.3;    // how far one frame moves the followed error
 constexpr double CoherenceGain = 0.1; // about the last ten frames count
+constexpr double ShiftGain = 0.1;     // the same for the shift's error
 constexpr double MaxOffsetHz = 20;
 constexpr double StartingCoherence = 0.85;
 
@@ -50,7 +51,7 @@ void CoherentFrameDetector::setSamplesPerBit(double samplesPerBit)
 void CoherentFrameDetector::reset()
 {
     tracking_ = false;
-    offsetHz_ = 0;
+    offsetHz_ = spaceOffsetHz_ = 0;
     coherence_ = 0;
 }
 
@@ -87,8 +88,12 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
     const double markTurn = now.markStep * T * double(decimation_);
     const double spaceTurn = now.spaceStep * T * double(decimation_);
     const double mixerMarkHz = now.markStep * fs_ / (2 * std::numbers::pi);
-    const double centre =
+    const double mixerSpaceHz = now.spaceStep * fs_ / (2 * std::numbers::pi);
+    // Each tone's error followed so far, over its mixer (the sender's shift may differ too).
+    const double markCentre =
         tracking_ ? std::clamp(trackedMarkHz_ - mixerMarkHz, -MaxOffsetHz, MaxOffsetHz) : 0.0;
+    const double spaceCentre =
+        tracking_ ? std::clamp(trackedSpaceHz_ - mixerSpaceHz, -MaxOffsetHz, MaxOffsetHz) : 0.0;
 
     // The bits' phasors at their ends.
     std::array<std::complex<double>, Bits> mark{}, space{};
@@ -97,13 +102,14 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
         mark[std::size_t(k)] = at(t, true);
         space[std::size_t(k)] = at(t, false);
     }
-    // The coherent sums of a code's mark bits and space bits, with a frequency error taken off.
-    auto sums = [&](const Tones &isMark, double offsetHz) {
-        const double offsetTurn = 2 * std::numbers::pi * offsetHz * bitSeconds;
+    // The coherent sums of a code's mark bits and space bits, each tone's error taken off.
+    auto sums = [&](const Tones &isMark, double markHz, double spaceHz) {
+        const double markStep = markTurn + 2 * std::numbers::pi * markHz * bitSeconds;
+        const double spaceStep = spaceTurn + 2 * std::numbers::pi * spaceHz * bitSeconds;
         std::complex<double> sumMark = mark[0], sumSpace = 0;
         double phase = 0;
         for (std::size_t k = 1; k < Bits; ++k) {
-            phase += (isMark[k] ? markTurn : spaceTurn) + offsetTurn;
+            phase += isMark[k] ? markStep : spaceStep;
             if (isMark[k])
                 sumMark += mark[k] * std::polar(1.0, -phase);
             else
@@ -118,7 +124,7 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
     for (int code = 0; code < 32; ++code) {
         const Tones isMark = tonesOf(code);
         for (double offset : SearchHz) {
-            const double metric = sums(isMark, centre + offset);
+            const double metric = sums(isMark, markCentre + offset, spaceCentre + offset);
             if (metric > bestMetric) {
                 bestMetric = metric;
                 best.code = std::uint8_t(code);
@@ -126,23 +132,34 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
             }
         }
     }
-    // This frame's frequency error, for the code read.
-    double measured = centre, measuredMetric = -1;
-    for (double offset = -MeasureSpanHz; offset <= MeasureSpanHz; offset += MeasureStepHz) {
-        const double metric = sums(bestTones, centre + offset);
-        if (metric > measuredMetric) {
-            measuredMetric = metric;
-            measured = centre + offset;
+    // This frame's errors of both tones, for the code read.
+    double measuredMark = markCentre, measuredSpace = spaceCentre, measuredMetric = -1;
+    for (double m = -MeasureSpanHz; m <= MeasureSpanHz; m += MeasureStepHz)
+        for (double s = -MeasureSpanHz; s <= MeasureSpanHz; s += MeasureStepHz) {
+            const double metric = sums(bestTones, markCentre + m, spaceCentre + s);
+            if (metric > measuredMetric) {
+                measuredMetric = metric;
+                measuredMark = markCentre + m;
+                measuredSpace = spaceCentre + s;
+            }
         }
-    }
     double size = 0;
     for (std::size_t k = 0; k < Bits; ++k)
         size += std::abs(bestTones[k] ? mark[k] : space[k]);
-    // Judged where the codes were compared: a frequency error not yet followed shows here.
+    // Judged where the codes were compared: an error not yet followed shows here.
     best.coherence = size > 0 ? std::min(1.0, bestMetric / size) : 0;
 
-    offsetHz_ = std::clamp(centre + OffsetGain * (measured - centre), -MaxOffsetHz, MaxOffsetHz);
+    // Both tones together as fast as a tuning error moves; the shift's error, which stays put,
+    // more slowly and so more surely.
+    const double common =
+        0.5 * (markCentre + spaceCentre) +
+        OffsetGain * 0.5 * (measuredMark - markCentre + measuredSpace - spaceCentre);
+    const double shift = (spaceCentre - markCentre) +
+                         ShiftGain * (measuredSpace - spaceCentre - (measuredMark - markCentre));
+    offsetHz_ = std::clamp(common - 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
+    spaceOffsetHz_ = std::clamp(common + 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
     trackedMarkHz_ = mixerMarkHz + offsetHz_;
+    trackedSpaceHz_ = mixerSpaceHz + spaceOffsetHz_;
     // From just short of trusted: a few coherent frames are needed before the detector is.
     if (!tracking_)
         coherence_ = StartingCoherence;

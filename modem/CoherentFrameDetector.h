@@ -7,8 +7,9 @@
 // before, the start bit, the stop bit after) take part, so the frame carries its own phase
 // reference. Adding within each tone's bits only, not across, leaves the detector untouched by a
 // timing error of a few samples, which turns one tone's phases against the other's.
-// A small frequency error (what AFC leaves) turns the phases steadily along the frame: the
-// detector measures it on each frame it reads and follows it. How coherently the frames add up
+// A small frequency error (what AFC leaves, or a sender's shift a few Hz off) turns the phases
+// steadily along the frame: the detector measures each tone's error on each frame it reads and
+// follows it. How coherently the frames add up
 // is followed too: a sender whose phase jumps between bits, or a signal AFC is still pulling
 // in, adds up poorly, and then the receiver keeps to its bit-by-bit decisions.
 #pragma once
@@ -44,8 +45,9 @@ public:
     // Whether the frames read lately added up coherently enough to trust the detector.
     bool trusted() const { return coherence_ >= TrustedCoherence; }
     double coherence() const { return coherence_; }
-    // The frequency error followed, Hz (signal over the mark mixer).
+    // The frequency errors followed, Hz (the signal's tones over the mixers').
     double offsetHz() const { return offsetHz_; }
+    double spaceOffsetHz() const { return spaceOffsetHz_; }
 
     static constexpr double TrustedCoherence = 0.9;
 
@@ -63,8 +65,8 @@ private:
     std::vector<Sample> ring_;
     long long count_ = 0;
     bool tracking_ = false;
-    double trackedMarkHz_ = 0; // where the signal's mark tone is thought to be
-    double offsetHz_ = 0;
+    double trackedMarkHz_ = 0, trackedSpaceHz_ = 0; // where the signal's tones are thought to be
+    double offsetHz_ = 0, spaceOffsetHz_ = 0;
     double coherence_ = 0;
 };
 
