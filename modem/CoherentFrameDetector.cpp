@@ -43,8 +43,8 @@ CoherentFrameDetector::CoherentFrameDetector(double sampleRateHz, unsigned decim
 void CoherentFrameDetector::setSamplesPerBit(double samplesPerBit)
 {
     samplesPerBit_ = samplesPerBit;
+    // The count goes on: frame starts are given by the same count as the framer keeps.
     ring_.assign(std::size_t(std::ceil(samplesPerBit * 16)) + 8, Sample{});
-    count_ = 0;
     reset();
 }
 
