@@ -2,7 +2,9 @@
 // same files. Each signal is written by the channel simulator, decoded by
 // `tolmfsk-engine --decode` (beside this program) and by `minimodem --rx ... rtty`.
 //   bench-decoder-table [--quick | --engine-link | --full] [--chars N] [--seed SHIFT]
+//                       [--only TEXT]
 // --seed: other signals (every case's seed moved by SHIFT), to see how much a point varies.
+// --only TEXT: the cases whose names hold TEXT ("noise": the noise alone).
 // --engine-link: 0 and +10 dB; --full: the whole table; --quick: a few points for the tests.
 // CER: edit distance over the sent length, case and runs of white space folded.
 #include "Channel.h"
@@ -157,12 +159,15 @@ int main(int argc, char *argv[])
     std::string mode = "--engine-link";
     std::size_t chars = 2000;
     unsigned seedShift = 0;
+    std::string only; // the cases whose names hold this
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--chars" && i + 1 < argc)
             chars = std::size_t(std::atoi(argv[++i]));
         else if (a == "--seed" && i + 1 < argc)
             seedShift = unsigned(std::atoi(argv[++i]));
+        else if (a == "--only" && i + 1 < argc)
+            only = argv[++i];
         else
             mode = a;
     }
@@ -211,6 +216,11 @@ int main(int argc, char *argv[])
     } else {
         noiseMinutes = 10;
         cases = fullTable();
+    }
+
+    if (!only.empty()) {
+        std::erase_if(cases, [&](const Case &c) { return c.name.find(only) == std::string::npos; });
+        noiseMinutes = only == "noise" ? noiseMinutes : 0;
     }
 
     char self[4096] = {};

@@ -6,10 +6,12 @@
 namespace rtty {
 
 namespace {
-// How much of the way to a clearly better pair one spectrum moves the tones: most of it, so that
-// a caller off frequency is copied within a character or two, and not all of it, so that the
-// smoothed spectrum's last uncertainty is not followed in full.
-constexpr double Approach = 0.8;
+// How much of the way to a clearly better pair one spectrum moves the tones. From far off, most
+// of it, so that a caller off frequency is copied within a character or two. Near, a little:
+// the pair's peak in the smoothed spectrum wobbles by some Hz under fading and with the wider
+// tones of 75 baud, and following it in full would set the tones swinging.
+constexpr double FarHz = 20;
+constexpr double FarApproach = 0.8, NearApproach = 0.3;
 } // namespace
 
 double Afc::at(double hz) const
@@ -70,7 +72,8 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
     const double here = std::min(at(now.markHz), at(now.markHz + shift));
     if (bestScore < 1.25 * here)
         return now;
-    const double mark = now.markHz + bestOffset * Approach;
+    const double mark =
+        now.markHz + bestOffset * (std::fabs(bestOffset) > FarHz ? FarApproach : NearApproach);
     return {mark, mark + shift};
 }
 

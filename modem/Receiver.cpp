@@ -42,13 +42,6 @@ void Receiver::apply(const ReceiverSettings &settings)
 
 void Receiver::retune(double markHz, double spaceHz)
 {
-    // A large step (AFC pulling a station in): what was read off frequency was no signal's
-    // cadence; look for frames afresh.
-    if (std::fabs(markHz - settings_.markHz) > PullInStepHz) {
-        framer_.reset();
-        detector_.reset();
-        decoder_.reset(); // a shift read from what was no signal's must not hold
-    }
     settings_.markHz = markHz;
     settings_.spaceHz = spaceHz;
     mark_.setTone(markHz);

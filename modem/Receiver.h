@@ -40,7 +40,6 @@ public:
     static constexpr unsigned Decimation = 8;
     static constexpr double DecisionRateHz = SampleRateHz / Decimation;
     static constexpr std::size_t XyPoints = 256;
-    static constexpr double PullInStepHz = 10; // a retune this large starts framing afresh
 
     explicit Receiver(const ReceiverSettings &settings = {});
 

@@ -1,12 +1,14 @@
 // The decoder's stages that make it copy weak and fading signals: the framer's flywheel, the
 // threshold control under selective fading, the letters shift behind an unsure bit, the
 // squelch's judgement of the decoding, and the bench's measure of what is lost at the start.
+#include "Afc.h"
 #include "Baudot.h"
 #include "Channel.h"
 #include "CharacterErrorRate.h"
 #include "CharacterFramer.h"
 #include "DecodeQuality.h"
 #include "Receiver.h"
+#include "Spectrum.h"
 #include "ThresholdControl.h"
 
 #include <cmath>
@@ -377,4 +379,42 @@ TEST(Receiver, LmsFilterTakesASteadyCarrierOutOfThePassband)
     notched.notchHz = 2155;
     const std::string notchedText = decodeWith(notched);
     EXPECT_LE(cer::characterErrorRate(text, notchedText), 0.02) << notchedText;
+}
+
+TEST(Afc, HoldsStillThroughFadesAndOnWideSeventyFiveBaudTones)
+{
+    // On frequency from the start: whatever the fading and the wider tones do to the spectrum,
+    // the tones must stay within a few Hz of the signal's and not swing about it (a swing is a
+    // step of more than 3 Hz; following the wobbling peak in full makes a hundred and more).
+    struct Wander {
+        double worstHz = 0;
+        int swings = 0;
+    };
+    auto wander = [](const channel::Settings &s) {
+        Spectrum spectrum(551);
+        Afc afc(11025.0 / Spectrum::Size);
+        const auto audio = channel::transmit(contact(120), s);
+        Afc::Tones tones{2125, 2295};
+        Wander w;
+        for (float v : audio)
+            if (spectrum.push(v)) {
+                const Afc::Tones next = afc.update(spectrum.power(), tones);
+                w.swings += std::fabs(next.markHz - tones.markHz) > 3;
+                tones = next;
+                w.worstHz = std::max(w.worstHz, std::fabs(tones.markHz - 2125));
+            }
+        return w;
+    };
+    channel::Settings fading;
+    fading.snrDb = 10;
+    fading.fading = channel::Fading{1, 1};
+    fading.seed = 27;
+    channel::Settings fast;
+    fast.baud = 75;
+    fast.seed = 27;
+    for (const auto &s : {fading, fast}) {
+        const Wander w = wander(s);
+        EXPECT_LE(w.worstHz, 7.0) << s.baud << " baud";
+        EXPECT_LE(w.swings, 5) << s.baud << " baud";
+    }
 }
