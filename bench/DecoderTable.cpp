@@ -184,7 +184,7 @@ int main(int argc, char *argv[])
         // as many at -9 and -8 dB. At 1000 characters a count of n errors varies by about
         // 2 sqrt(n), so each bound is today's count with that margin and more, and lies well
         // below what a decoder that has lost the whole-frame reading shows.
-        //  -9 dB: today about 1% (10 errors); bit by bit about 11%. Bound 3%.
+        //  -9 dB: today about 1.5% (15 errors); bit by bit about 11%. Bound 3%.
         //  -6 dB: today 0.2% (2); bit by bit about 0.5 to 1%. Bound 1%.
         //   0 dB: practically no errors in any decoder; more than 5 of 1000 is broken.
         //  65 Hz off at 0 dB with AFC: a character or so lost while AFC pulls in (today 0.4%,
@@ -194,7 +194,7 @@ int main(int argc, char *argv[])
         //         characters while it judges the signal and passes the rest: today about 1.5%
         //         (15); judging by the bits' spread alone it was 3%, and without the
         //         whole-frame reader 7% or more. Bound 4%.
-        //  fading at +10 dB with ATC: today about 0.5% (5); weighing the tones equally, about
+        //  fading at +10 dB with ATC: today about 0.8% (8); weighing the tones equally, about
         //         2 to 3%. Bound 1.5%.
         //  two minutes of noise alone with the squelch on: not one character.
         chars = std::min<std::size_t>(chars, 1000);
