@@ -81,6 +81,8 @@ std::complex<double> CoherentFrameDetector::at(double index, bool mark) const
 
 CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
 {
+    if (count_ == 0)
+        return {};
     const double T = samplesPerBit_;
     const Sample &now = ring_[std::size_t((count_ - 1) % (long long)ring_.size())];
     const double bitSeconds = T * double(decimation_) / fs_;
