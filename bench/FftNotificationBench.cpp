@@ -19,9 +19,7 @@ int main(int argc, char *argv[])
     applyStationLook(application);
     const int blocks = argc > 1 ? std::atoi(argv[1]) : 2000;
     TForm1 form;
-    auto side = std::make_unique<FakeEngineSide>();
-    FakeEngineSide &engine = *side;
-    form.XMMR->setEngineSide(std::move(side));
+    FakeEngineSide &engine = attachFakeEngineSide(*form.XMMR);
     QCoreApplication::processEvents();
 
     // Noise around -90 dB with two tones of a keyed signal.

@@ -48,9 +48,7 @@ int main(int argc, char *argv[])
     applyStationLook(application);
     const int timed = argc > 1 ? std::atoi(argv[1]) : 3000;
     TForm1 form;
-    auto side = std::make_unique<FakeEngineSide>();
-    FakeEngineSide &engine = *side;
-    form.XMMR->setEngineSide(std::move(side));
+    FakeEngineSide &engine = attachFakeEngineSide(*form.XMMR);
     QCoreApplication::processEvents();
 
     microsecondsPerCharacter(form, engine, 1000, 200); // warm up

@@ -137,11 +137,8 @@ bool CharacterFramer::evaluate(double crossing)
     const double T = samplesPerBit_;
     const double start = bestStart(crossing - SearchBits * T, crossing + SearchBits * T);
     // A frame: mark before the start bit, the start bit space, the first stop bit mark.
-    if (at(start - 0.5 * T) <= 0 || at(start + 0.5 * T) >= 0 || at(start + 6.5 * T) <= 0) {
-        if (at(start + 0.5 * T) < 0)
-            ++framingErrors_;
+    if (at(start - 0.5 * T) <= 0 || at(start + 0.5 * T) >= 0 || at(start + 6.5 * T) <= 0)
         return false;
-    }
     lock_ = 0;
     period_ = FrameBits * T;
     accept(start);

@@ -40,12 +40,6 @@ public:
     // One decision value; a frame when a whole one has been read.
     std::optional<Frame> push(float decision);
 
-    int framingErrors() const { return framingErrors_; }
-    // True while frames are being read by the stream's cadence.
-    bool locked() const { return lock_ >= 2; }
-    // The typical size of a decision at a bit's reading point in the frames read lately.
-    float amplitude() const { return amplitude_; }
-
 private:
     float at(double time) const; // the decision stream between samples
     void search();
@@ -66,7 +60,6 @@ private:
     int lock_ = 0;                   // frames read in cadence lately
     float amplitude_ = 0;
     std::deque<Frame> frames_;
-    int framingErrors_ = 0;
 };
 
 } // namespace rtty

@@ -51,7 +51,6 @@ void CoherentFrameDetector::setSamplesPerBit(double samplesPerBit)
 void CoherentFrameDetector::reset()
 {
     tracking_ = false;
-    offsetHz_ = spaceOffsetHz_ = 0;
     coherence_ = 0;
 }
 
@@ -158,10 +157,8 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
         OffsetGain * 0.5 * (measuredMark - markCentre + measuredSpace - spaceCentre);
     const double shift = (spaceCentre - markCentre) +
                          ShiftGain * (measuredSpace - spaceCentre - (measuredMark - markCentre));
-    offsetHz_ = std::clamp(common - 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
-    spaceOffsetHz_ = std::clamp(common + 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
-    trackedMarkHz_ = mixerMarkHz + offsetHz_;
-    trackedSpaceHz_ = mixerSpaceHz + spaceOffsetHz_;
+    trackedMarkHz_ = mixerMarkHz + std::clamp(common - 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
+    trackedSpaceHz_ = mixerSpaceHz + std::clamp(common + 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
     // From just short of trusted: a few coherent frames are needed before the detector is.
     if (!tracking_)
         coherence_ = StartingCoherence;

@@ -44,10 +44,6 @@ public:
 
     // Whether the frames read lately added up coherently enough to trust the detector.
     bool trusted() const { return coherence_ >= TrustedCoherence; }
-    double coherence() const { return coherence_; }
-    // The frequency errors followed, Hz (the signal's tones over the mixers').
-    double offsetHz() const { return offsetHz_; }
-    double spaceOffsetHz() const { return spaceOffsetHz_; }
 
     static constexpr double TrustedCoherence = 0.9;
 
@@ -66,7 +62,6 @@ private:
     long long count_ = 0;
     bool tracking_ = false;
     double trackedMarkHz_ = 0, trackedSpaceHz_ = 0; // where the signal's tones are thought to be
-    double offsetHz_ = 0, spaceOffsetHz_ = 0;
     double coherence_ = 0;
 };
 

@@ -60,7 +60,6 @@ public:
     // are clearly a signal's: their bits stand out of the noise (DecodeQuality), or they add up
     // coherently as only a keyed signal's do (CoherentFrameDetector). Off: always open.
     bool squelchOpen() const;
-    const DecodeQuality &decodeQuality() const { return quality_; }
 
 private:
     void decide(std::complex<float> mark, std::complex<float> space);

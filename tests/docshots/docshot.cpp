@@ -60,9 +60,7 @@ int main(int argc, char *argv[])
     }
     const QString scene = QString::fromLocal8Bit(argv[1]);
     TForm1 window;
-    auto fake = std::make_unique<FakeEngineSide>();
-    FakeEngineSide *side = fake.get();
-    window.XMMR->setEngineSide(std::move(fake));
+    FakeEngineSide *side = &attachFakeEngineSide(*window.XMMR);
     ToWindow events;
     events.side = side;
     rtty::EngineCore core(events);

@@ -7,6 +7,7 @@
 #include "CharacterErrorRate.h"
 #include "CharacterFramer.h"
 #include "DecodeQuality.h"
+#include "ReceiveText.h"
 #include "Receiver.h"
 #include "Spectrum.h"
 #include "ThresholdControl.h"
@@ -237,23 +238,13 @@ TEST(Receiver, SquelchJudgesTheDecodingNotTheLevel)
     ReceiverSettings squelched;
     squelched.squelch = true;
     squelched.squelchLevel = 0;
-    std::string printed;
-    {
-        Receiver receiver(squelched);
-        receiver.onCharacter = [&](char c) { printed += c; };
-        receiver.process(empty.data(), empty.size());
-    }
-    EXPECT_EQ(printed, "");
+    EXPECT_EQ(receiveText(empty, squelched), "");
 
     const std::string text = "RYRYRY CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ PSE K THE QUICK BROWN FOX JUMPS "
                              "OVER THE LAZY DOG 1234567890 TNX FER CALL OM 73 ";
     channel::Settings weak;
     weak.snrDb = -4;
-    const auto audio = channel::transmit(text, weak);
-    std::string copied;
-    Receiver receiver(squelched);
-    receiver.onCharacter = [&](char c) { copied += c; };
-    receiver.process(audio.data(), audio.size());
+    const std::string copied = receiveText(channel::transmit(text, weak), squelched);
     EXPECT_LE(cer::characterErrorRate(text, copied), 0.10) << copied;
 }
 
@@ -299,17 +290,6 @@ std::vector<float> phaseJumpingFsk(const std::string &text, double snrDb, unsign
     return out;
 }
 
-std::string receiveAll(const std::vector<float> &audio)
-{
-    ReceiverSettings settings;
-    settings.unshiftOnSpace = true;
-    Receiver receiver(settings);
-    std::string text;
-    receiver.onCharacter = [&](char c) { text += c; };
-    receiver.process(audio.data(), audio.size());
-    return text;
-}
-
 std::string contact(int words)
 {
     const char *pool[] = {"CQ",  "DE",    "ZZ9ZZZ", "599",  "NAME", "QTH", "THE", "QUICK", "BROWN",
@@ -331,26 +311,26 @@ TEST(Receiver, WholeFramesCopyASteadySignalBeyondTheBitByBitLimit)
     channel::Settings s;
     s.snrDb = -9;
     s.seed = 4;
-    const std::string got = receiveAll(channel::transmit(text, s));
+    const std::string got = receiveText(channel::transmit(text, s));
     EXPECT_LE(cer::characterErrorRate(text, got), 0.05) << got;
 
     // Tuned 3 Hz off (what AFC may leave): the detector measures the error and follows it.
     s.offsetHz = 3;
-    const std::string off = receiveAll(channel::transmit(text, s));
+    const std::string off = receiveText(channel::transmit(text, s));
     EXPECT_LE(cer::characterErrorRate(text, off), 0.05) << off;
 
     // A sender whose shift is 160 Hz, the space tone 10 Hz off: its own error is followed as
     // well (about 4% here; reading on with the mark tone's error alone, about 17%).
     s.offsetHz = 0;
     s.shiftHz = 160;
-    const std::string narrow = receiveAll(channel::transmit(text, s));
+    const std::string narrow = receiveText(channel::transmit(text, s));
     EXPECT_LE(cer::characterErrorRate(text, narrow), 0.08) << narrow;
 }
 
 TEST(Receiver, SenderWhosePhaseJumpsIsReadBitByBit)
 {
     const std::string text = contact(120);
-    const std::string got = receiveAll(phaseJumpingFsk(text, 0, 5));
+    const std::string got = receiveText(phaseJumpingFsk(text, 0, 5));
     EXPECT_LE(cer::characterErrorRate(text, got), 0.01) << got;
 }
 
@@ -367,23 +347,15 @@ TEST(Receiver, LmsFilterTakesASteadyCarrierOutOfThePassband)
         audio[n] += float(0.25 * std::sqrt(10.0) *
                           std::sin(2 * std::numbers::pi * 2155 * double(n) / 11025));
     ReceiverSettings plain;
-    plain.unshiftOnSpace = true;
-    auto decodeWith = [&](const ReceiverSettings &settings) {
-        Receiver receiver(settings);
-        std::string got;
-        receiver.onCharacter = [&](char c) { got += c; };
-        receiver.process(audio.data(), audio.size());
-        return got;
-    };
-    EXPECT_GT(cer::characterErrorRate(text, decodeWith(plain)), 0.2);
+    EXPECT_GT(cer::characterErrorRate(text, receiveText(audio, plain)), 0.2);
     ReceiverSettings lms = plain;
     lms.carrierCanceller = true;
-    const std::string cleaned = decodeWith(lms);
+    const std::string cleaned = receiveText(audio, lms);
     EXPECT_LE(cer::characterErrorRate(text, cleaned), 0.02) << cleaned;
     ReceiverSettings notched = plain;
     notched.notch = true;
     notched.notchHz = 2155;
-    const std::string notchedText = decodeWith(notched);
+    const std::string notchedText = receiveText(audio, notched);
     EXPECT_LE(cer::characterErrorRate(text, notchedText), 0.02) << notchedText;
 }
 

@@ -3,6 +3,7 @@
 
 #include "Channel.h"
 #include "CharacterErrorRate.h"
+#include "ReceiveText.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -14,21 +15,12 @@ const std::string Contact =
     "ZZ9ZZZ DE W1AW W1AW GA OM UR RST 599 599 NAME JOHN QTH NEWINGTON CT\r\n"
     "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789 -?:()$'.,/\r\n";
 
-std::string decode(const std::vector<float> &audio, const rtty::ReceiverSettings &settings = {})
-{
-    rtty::Receiver receiver(settings);
-    std::string text;
-    receiver.onCharacter = [&](char c) { text += c; };
-    receiver.process(audio.data(), audio.size());
-    return text;
-}
-
 } // namespace
 
 TEST(Receiver, CleanSignalDecodesExactly)
 {
     channel::Settings clean;
-    const std::string text = decode(channel::transmit(Contact, clean));
+    const std::string text = receiveText(channel::transmit(Contact, clean));
     EXPECT_EQ(cer::fold(text), cer::fold(Contact)) << text;
 }
 
@@ -36,7 +28,7 @@ TEST(Receiver, TenDbSnrDecodesAlmostEverything)
 {
     channel::Settings s;
     s.snrDb = 10;
-    const std::string text = decode(channel::transmit(Contact + Contact, s));
+    const std::string text = receiveText(channel::transmit(Contact + Contact, s));
     EXPECT_LE(cer::characterErrorRate(Contact + Contact, text), 0.005) << text;
 }
 
@@ -44,6 +36,6 @@ TEST(Receiver, ZeroDbSnr)
 {
     channel::Settings s;
     s.snrDb = 0;
-    const std::string text = decode(channel::transmit(Contact + Contact, s));
+    const std::string text = receiveText(channel::transmit(Contact + Contact, s));
     EXPECT_LE(cer::characterErrorRate(Contact + Contact, text), 0.01) << text;
 }

@@ -6,6 +6,7 @@
 #include "CharacterFramer.h"
 #include "EngineCore.h"
 #include "FskModulator.h"
+#include "ReceiveText.h"
 #include "Receiver.h"
 #include "Spectrum.h"
 #include "Switches.h"
@@ -27,16 +28,6 @@ std::string decodeCodes(const std::vector<std::uint8_t> &codes, bool uos = true)
     for (auto code : codes)
         if (auto c = decoder.decode(code))
             text += *c;
-    return text;
-}
-
-std::string receive(const std::vector<float> &audio, ReceiverSettings settings = {})
-{
-    settings.unshiftOnSpace = true;
-    Receiver receiver(settings);
-    std::string text;
-    receiver.onCharacter = [&](char c) { text += c; };
-    receiver.process(audio.data(), audio.size());
     return text;
 }
 
@@ -123,7 +114,7 @@ TEST(Transmitter, SendsTheBufferThenDiddlesThenStopsWhenAsked)
         audio.insert(audio.end(), block.begin(), block.end());
         ASSERT_LT(audio.size(), 60 * EngineCore::SampleRateHz);
     }
-    EXPECT_EQ(receive(audio), "CQ DE ZZ9ZZZ\r\nAK");
+    EXPECT_EQ(receiveText(audio), "CQ DE ZZ9ZZZ\r\nAK");
     tx.generate(block.data(), block.size());
     EXPECT_EQ(*std::max_element(block.begin(), block.end()), 0.0f);
 }
@@ -172,12 +163,12 @@ TEST(Receiver, ReverseAndSeventyFiveBaud)
     s.reverse = true;
     ReceiverSettings reversed;
     reversed.reverse = true;
-    EXPECT_EQ(receive(channel::transmit("RYRY DE ZZ9ZZZ", s), reversed), "RYRY DE ZZ9ZZZ");
+    EXPECT_EQ(receiveText(channel::transmit("RYRY DE ZZ9ZZZ", s), reversed), "RYRY DE ZZ9ZZZ");
     s.reverse = false;
     s.baud = 75;
     ReceiverSettings fast;
     fast.baud = 75;
-    EXPECT_EQ(receive(channel::transmit("RYRY DE ZZ9ZZZ", s), fast), "RYRY DE ZZ9ZZZ");
+    EXPECT_EQ(receiveText(channel::transmit("RYRY DE ZZ9ZZZ", s), fast), "RYRY DE ZZ9ZZZ");
 }
 
 TEST(Receiver, NotchRemovesACarrierOnTheMarkSideBand)
@@ -191,7 +182,7 @@ TEST(Receiver, NotchRemovesACarrierOnTheMarkSideBand)
     ReceiverSettings notched;
     notched.notch = true;
     notched.notchHz = 2045;
-    EXPECT_EQ(receive(audio, notched), "RYRYRY THE QUICK BROWN FOX 1234567890");
+    EXPECT_EQ(receiveText(audio, notched), "RYRYRY THE QUICK BROWN FOX 1234567890");
 }
 
 TEST(Receiver, SquelchKeepsNoiseOffTheScreen)
@@ -202,8 +193,8 @@ TEST(Receiver, SquelchKeepsNoiseOffTheScreen)
     ReceiverSettings squelched;
     squelched.squelch = true;
     squelched.squelchLevel = 600;
-    EXPECT_EQ(receive(noise, squelched), "");
-    EXPECT_FALSE(receive(noise).empty()); // without it noise prints
+    EXPECT_EQ(receiveText(noise, squelched), "");
+    EXPECT_FALSE(receiveText(noise).empty()); // without it noise prints
 }
 
 TEST(Afc, PullsInAnOffFrequencySignalAndIgnoresALoneCarrier)

@@ -5,8 +5,10 @@
 
 #include "CallObserver.h"
 #include "EngineSide.h"
+#include "TXMMR.h"
 
 #include <QStringList>
+#include <memory>
 
 class FakeEngineSide : public xmm::EngineSide, public xmm::CallObserver {
     Q_OBJECT
@@ -42,3 +44,12 @@ public:
     void raiseXy(const std::int32_t *block) { emit xyBlock(block); }
     void raiseStatus(const std::int32_t *record) { emit statusRecord(record); }
 };
+
+// Puts a new fake behind the engine control (which owns it) and returns it.
+inline FakeEngineSide &attachFakeEngineSide(TXMMR &control)
+{
+    auto side = std::make_unique<FakeEngineSide>();
+    FakeEngineSide &fake = *side;
+    control.setEngineSide(std::move(side));
+    return fake;
+}

@@ -16,9 +16,7 @@ protected:
     void SetUp() override
     {
         form = std::make_unique<TForm1>();
-        auto side = std::make_unique<FakeEngineSide>();
-        engine = side.get();
-        form->XMMR->setEngineSide(std::move(side));
+        engine = &attachFakeEngineSide(*form->XMMR);
         xmm::attachCallObserver(form.get(), engine);
         // The window is the active one, as the operator's is: its shortcuts work.
         form->activateWindow();
