@@ -64,17 +64,24 @@ void TForm1::createStatusPanels()
             panel->setAlignment(Qt::AlignCenter);
         StatusBar1->addWidget(panel);
         statusPanels_[size_t(i)] = panel;
+        statusTexts_[size_t(i)] = panel->text();
     }
 }
 
 QString TForm1::statusPanelText(int panel) const
 {
-    return statusPanels_.at(size_t(panel))->text();
+    return statusTexts_.at(size_t(panel));
 }
 
+// A text wider than its panel is cut with an ellipsis, and shown whole as the panel's tooltip.
 void TForm1::setStatusPanelText(int panel, const QString &text)
 {
-    statusPanels_.at(size_t(panel))->setText(text);
+    QLabel *label = statusPanels_.at(size_t(panel));
+    statusTexts_.at(size_t(panel)) = text;
+    const int room = label->contentsRect().width() - 2 * label->margin() - 4;
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
 }
 
 bool TForm1::runHandler(const std::function<void()> &handler)

@@ -61,6 +61,7 @@ public:
     void Button11Click();
     void XMMRConnected();
     void XMMRDisconnected(std::int16_t status);
+    void XMMRNotice(std::int16_t fault, const QString &text);
     void XMMRPttEvent(std::int16_t btx);
     void XMMT1Connected(std::int16_t nIndex);
     void XMMT1Disconnected(std::int16_t nIndex);
@@ -177,6 +178,7 @@ private:
     void restartEngine(const char *commandLine);
 
     std::array<QLabel *, StatusPanelCount> statusPanels_{};
+    std::array<QString, StatusPanelCount> statusTexts_; // whole, as set
     bool showCompleted_ = true; // false when the last show handler ended in an error
 };
 

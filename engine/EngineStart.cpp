@@ -22,6 +22,7 @@ void TForm1::connectEngineStart()
     bind(Button11, &QPushButton::clicked, &TForm1::Button11Click);
     bind(XMMR, &TXMMR::OnConnected, &TForm1::XMMRConnected);
     bind(XMMR, &TXMMR::OnDisconnected, &TForm1::XMMRDisconnected);
+    bind(XMMR, &TXMMR::OnNotice, &TForm1::XMMRNotice);
     bind(XMMR, &TXMMR::OnPttEvent, &TForm1::XMMRPttEvent);
     bind(XMMT1, &TXMMT::OnConnected, &TForm1::XMMT1Connected);
     bind(XMMT1, &TXMMT::OnDisconnected, &TForm1::XMMT1Disconnected);
@@ -109,6 +110,13 @@ void TForm1::XMMRDisconnected(std::int16_t status)
         setStatusPanelText(0, QStringLiteral("MMTTY invoking failed."));
     else if (status == EngineLostStatus)
         setStatusPanelText(0, QStringLiteral("MMTTY stopped unexpectedly."));
+}
+
+// The engine's word on its sound and PTT: what has failed, or, once all works again, the
+// connected text with the engine's new version text.
+void TForm1::XMMRNotice(std::int16_t fault, const QString &text)
+{
+    setStatusPanelText(0, fault ? text : QStringLiteral("Connected to MMTTY ") + text);
 }
 
 void TForm1::XMMRPttEvent(std::int16_t) {}

@@ -139,6 +139,12 @@ void EngineCore::sendText(const std::string &text)
 
 void EngineCore::process(const float *rx, float *tx, std::size_t n, std::size_t clipped)
 {
+    receive(rx, n, clipped);
+    transmit(tx, n);
+}
+
+void EngineCore::receive(const float *rx, std::size_t n, std::size_t clipped)
+{
     overflow_ += std::int32_t(clipped);
     overflowTotal_ += std::int32_t(clipped);
     receiver_.process(rx, n);
@@ -153,7 +159,15 @@ void EngineCore::process(const float *rx, float *tx, std::size_t n, std::size_t 
             receiver_.retune(tones.markHz, tones.spaceHz);
         }
     }
+    sinceStatus_ += n;
+    if (sinceStatus_ >= StatusEverySamples) {
+        sinceStatus_ = 0;
+        events_.status(statusRecord());
+    }
+}
 
+void EngineCore::transmit(float *tx, std::size_t n)
+{
     if (switches_.on(Function::Net)) {
         const ReceiverSettings &s = receiver_.settings();
         transmitter_.setTones(s.markHz, s.spaceHz);
@@ -162,12 +176,6 @@ void EngineCore::process(const float *rx, float *tx, std::size_t n, std::size_t 
     if (transmitter_.transmitting() != wasTransmitting_) {
         wasTransmitting_ = transmitter_.transmitting();
         events_.transmitting(wasTransmitting_);
-    }
-
-    sinceStatus_ += n;
-    if (sinceStatus_ >= StatusEverySamples) {
-        sinceStatus_ = 0;
-        events_.status(statusRecord());
     }
 }
 

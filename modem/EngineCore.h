@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Afc.h"
+#include "EngineEvents.h"
 #include "Receiver.h"
 #include "Spectrum.h"
 #include "Switches.h"
@@ -22,16 +23,7 @@ public:
     static constexpr std::size_t SpectrumHop = 551;         // about 20 spectra a second
     static constexpr std::size_t StatusEverySamples = 1102; // about 10 status records a second
 
-    struct Events {
-        virtual ~Events() = default;
-        virtual void character(char c) = 0;
-        // values: Spectrum::Bins centi-dB values; overflow: clipped samples since the last one.
-        virtual void spectrum(const std::vector<std::int16_t> &values, int sampleRateHz,
-                              std::int32_t overflow) = 0;
-        virtual void xy(const std::vector<std::int32_t> &block) = 0;
-        virtual void status(const std::vector<std::int32_t> &record) = 0;
-        virtual void transmitting(bool on) = 0;
-    };
+    using Events = EngineEvents;
 
     explicit EngineCore(Events &events);
 
@@ -41,8 +33,13 @@ public:
     void sendText(const std::string &text);
 
     // One block: rx holds n received samples, of which `clipped` were at full scale; tx gets
-    // n samples to play (silence while receiving).
+    // n samples to play (silence while receiving). The same as receive, then transmit.
     void process(const float *rx, float *tx, std::size_t n, std::size_t clipped);
+    // The receive side of a block.
+    void receive(const float *rx, std::size_t n, std::size_t clipped);
+    // The next n samples of the transmit side, generated as the output takes them; silence
+    // while receiving.
+    void transmit(float *tx, std::size_t n);
 
     bool transmitting() const { return transmitter_.transmitting(); }
     const ReceiverSettings &receiverSettings() const { return receiver_.settings(); }

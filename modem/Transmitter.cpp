@@ -18,7 +18,8 @@ void destroyFilter(::firfilt_rrrf_s *f)
 
 Transmitter::Transmitter(double sampleRateHz, double baud, double markHz, double spaceHz)
     : fs_(sampleRateHz), markHz_(markHz), spaceHz_(spaceHz), filter_(nullptr, destroyFilter),
-      modulator_(sampleRateHz, baud, markHz, spaceHz), baud_(baud)
+      modulator_(sampleRateHz, baud, markHz, spaceHz), baud_(baud),
+      rampSamples_(std::max<std::size_t>(1, std::size_t(RampSeconds * sampleRateHz)))
 {
     designBandpass();
 }
@@ -42,9 +43,15 @@ void Transmitter::designBandpass()
     const double halfWidthHz = 0.5 * std::abs(spaceHz_ - markHz_) + 2 * baud_ + 40;
     std::vector<float> h(taps);
     liquid_firdes_kaiser(taps, float(halfWidthHz / fs_), 60.0f, 0.0f, h.data());
+    // liquid's prototype has a gain of about 1 / (2 fc) in its pass band: bring it to 1, so
+    // that the filter shapes the signal without changing its level.
+    double gain = 0;
+    for (float tap : h)
+        gain += tap;
     for (unsigned n = 0; n < taps; ++n)
-        h[n] *= float(
-            2 * std::cos(2 * std::numbers::pi * centreHz / fs_ * (double(n) - (taps - 1) / 2.0)));
+        h[n] *=
+            float(2 / gain *
+                  std::cos(2 * std::numbers::pi * centreHz / fs_ * (double(n) - (taps - 1) / 2.0)));
     filter_.reset(firfilt_rrrf_create(h.data(), taps));
 }
 
@@ -73,9 +80,15 @@ void Transmitter::addText(const std::string &text)
 void Transmitter::start()
 {
     stopWhenSent_ = false;
-    if (transmitting_)
+    if (transmitting_) {
+        ending_ = false; // rises again if it was falling
         return;
+    }
     transmitting_ = true;
+    rampAt_ = 0;
+    // Whatever an earlier transmission sent or dropped, the receiver's shift is not known.
+    encoder_.reset();
+    freshShift_ = true;
     modulator_.clear();
     modulator_.queueMark(LeadInSeconds * baud_);
 }
@@ -84,8 +97,9 @@ void Transmitter::stopNow()
 {
     buffer_.clear();
     modulator_.clear();
-    transmitting_ = false;
     stopWhenSent_ = false;
+    if (transmitting_)
+        ending_ = true;
 }
 
 void Transmitter::stopWhenSent()
@@ -96,6 +110,8 @@ void Transmitter::stopWhenSent()
 
 void Transmitter::feed()
 {
+    if (ending_)
+        return; // the fall sends steady mark
     // Keep about two characters queued ahead, so that the keying never runs dry.
     while (modulator_.queuedHalfBits() < 2 * 15) {
         if (freshShift_) {
@@ -131,10 +147,29 @@ void Transmitter::generate(float *out, std::size_t n)
             firfilt_rrrf_execute(filter_.get(), &out[i]);
         }
     }
-    if (stopWhenSent_ && buffer_.empty() && !modulator_.busy()) {
-        transmitting_ = false;
-        stopWhenSent_ = false;
-        freshShift_ = true;
+    applyRamps(out, n);
+    if (transmitting_ && !ending_ && stopWhenSent_ && buffer_.empty() && !modulator_.busy())
+        ending_ = true;
+}
+
+void Transmitter::applyRamps(float *out, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        if (ending_ && rampAt_ == 0) {
+            std::fill(out + i, out + n, 0.0f);
+            transmitting_ = false;
+            ending_ = false;
+            stopWhenSent_ = false;
+            return;
+        }
+        if (rampAt_ < rampSamples_ || ending_) {
+            const double x = double(rampAt_) / double(rampSamples_);
+            out[i] *= float(0.5 - 0.5 * std::cos(std::numbers::pi * x));
+        }
+        if (ending_)
+            --rampAt_;
+        else if (rampAt_ < rampSamples_)
+            ++rampAt_;
     }
 }
 

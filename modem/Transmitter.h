@@ -2,7 +2,9 @@
 // encoded (Baudot, with FIGS again after a space before a figure) and keyed into the FSK
 // modulator. An empty buffer is filled with LTRS diddles until the operator asks to return to
 // receive. A transmission begins with a short steady mark, so that a sleeping sound output
-// wakes before the first character, and ends after the last character's stop bits.
+// wakes before the first character, and ends after the last character's stop bits. Its
+// amplitude rises and falls over RampSeconds at either end (a raised cosine), so that neither
+// end clicks, whether the band-pass filter is on or not; stopping at once falls the same way.
 #pragma once
 
 #include "Baudot.h"
@@ -20,6 +22,7 @@ namespace rtty {
 class Transmitter {
 public:
     static constexpr double LeadInSeconds = 0.3;
+    static constexpr double RampSeconds = 0.005;
 
     Transmitter(double sampleRateHz, double baud, double markHz, double spaceHz);
 
@@ -29,8 +32,9 @@ public:
     void clearBuffer() { buffer_.clear(); }
     std::size_t buffered() const { return buffer_.size(); }
 
-    void start();        // transmit: the buffer, then diddles
-    void stopNow();      // back to receive at once, the buffer dropped
+    // Transmit: the buffer, then diddles. Each transmission's first character carries its shift.
+    void start();
+    void stopNow();      // back to receive at once (after the fall), the buffer dropped
     void stopWhenSent(); // back to receive once the buffer has been sent
     void freshShift()
     {
@@ -53,8 +57,9 @@ public:
 
 private:
     void feed();
-
     void designBandpass();
+    // Shapes the start and end of a transmission; ends it when the fall is complete.
+    void applyRamps(float *out, std::size_t n);
 
     double fs_;
     double markHz_, spaceHz_;
@@ -65,6 +70,9 @@ private:
     std::deque<char> buffer_;
     double baud_;
     bool transmitting_ = false;
+    bool ending_ = false; // falling towards the end of the transmission
+    std::size_t rampSamples_;
+    std::size_t rampAt_ = 0; // 0 silent .. rampSamples_ full amplitude
     bool stopWhenSent_ = false;
     bool freshShift_ = true;
     char lastQueued_ = 0;

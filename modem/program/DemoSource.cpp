@@ -40,10 +40,36 @@ constexpr double BeaconMarkHz = 1275;
 constexpr const char *BeaconText = "RYRYRYRY DE ZZ3BCN ZZ3BCN BEACON ";
 constexpr double NoiseSigma = 0.02; // the contact about 15 dB above the noise in 2500 Hz
 
+// What the engine transmits, waiting to be heard in the demo's receiver.
+class Loopback {
+public:
+    void add(const float *samples, std::size_t n)
+    {
+        std::lock_guard lock(mutex_);
+        if (samples_.size() < std::size_t(5 * SampleRateHz))
+            samples_.insert(samples_.end(), samples, samples + n);
+    }
+
+    // The engine's own signal into out (zeros when there is none); true while there is some.
+    bool mixInto(float *out, std::size_t n)
+    {
+        std::lock_guard lock(mutex_);
+        const std::size_t have = std::min(n, samples_.size());
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = i < have ? 0.5f * samples_[i] : 0.0f;
+        samples_.erase(samples_.begin(), samples_.begin() + std::ptrdiff_t(have));
+        return have > 0;
+    }
+
+private:
+    std::mutex mutex_;
+    std::deque<float> samples_;
+};
+
 class DemoInput : public AudioInput {
 public:
-    explicit DemoInput(unsigned seed)
-        : random_(seed), noise_(0, NoiseSigma),
+    DemoInput(unsigned seed, std::shared_ptr<Loopback> loopback)
+        : loopback_(std::move(loopback)), random_(seed), noise_(0, NoiseSigma),
           contact_(SampleRateHz, 45.45, MarkHz, MarkHz + ShiftHz, 1.0f),
           beacon_(SampleRateHz, 45.45, BeaconMarkHz, BeaconMarkHz + ShiftHz, 0.06f),
           start_(std::chrono::steady_clock::now())
@@ -58,7 +84,7 @@ public:
             scratch_.resize(n);
             beaconScratch_.resize(n);
         }
-        const bool transmitting = mixLoopback(out, n);
+        const bool transmitting = loopback_->mixInto(out, n);
         if (!transmitting)
             contact(scratch_.data(), n);
         beacon(beaconScratch_.data(), n);
@@ -71,25 +97,7 @@ public:
         return true;
     }
 
-    void loop(const float *samples, std::size_t n)
-    {
-        std::lock_guard lock(mutex_);
-        if (loopback_.size() < std::size_t(5 * SampleRateHz))
-            loopback_.insert(loopback_.end(), samples, samples + n);
-    }
-
 private:
-    // The engine's own signal into out (zeros when there is none); true while it transmits.
-    bool mixLoopback(float *out, std::size_t n)
-    {
-        std::lock_guard lock(mutex_);
-        const std::size_t have = std::min(n, loopback_.size());
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = i < have ? 0.5f * loopback_[i] : 0.0f;
-        loopback_.erase(loopback_.begin(), loopback_.begin() + std::ptrdiff_t(have));
-        return have > 0;
-    }
-
     void contact(float *out, std::size_t n)
     {
         if (gapLeft_ > 0) {
@@ -130,6 +138,7 @@ private:
         beacon_.generate(out, n);
     }
 
+    std::shared_ptr<Loopback> loopback_;
     std::mt19937 random_;
     std::normal_distribution<double> noise_;
     rtty::FskModulator contact_, beacon_;
@@ -137,32 +146,30 @@ private:
     bool inOver_ = false;
     float amplitude_ = 0;
     std::vector<float> scratch_, beaconScratch_;
-    std::mutex mutex_;
-    std::deque<float> loopback_;
     std::chrono::steady_clock::time_point start_;
     std::size_t produced_ = 0;
 };
 
 class DemoLoopback : public AudioOutput {
 public:
-    explicit DemoLoopback(DemoInput &demo) : demo_(demo) {}
-    void write(const float *samples, std::size_t n) override { demo_.loop(samples, n); }
+    explicit DemoLoopback(std::shared_ptr<Loopback> loopback) : loopback_(std::move(loopback)) {}
+    bool write(const float *samples, std::size_t n) override
+    {
+        loopback_->add(samples, n);
+        return true;
+    }
     void whenPlayed(std::function<void()> played) override { played(); }
 
 private:
-    DemoInput &demo_;
+    std::shared_ptr<Loopback> loopback_;
 };
 
 } // namespace
 
-std::unique_ptr<AudioInput> openDemoInput(unsigned seed)
+DemoSound openDemo(unsigned seed)
 {
-    return std::make_unique<DemoInput>(seed);
-}
-
-std::unique_ptr<AudioOutput> openDemoLoopback(AudioInput &demo)
-{
-    return std::make_unique<DemoLoopback>(static_cast<DemoInput &>(demo));
+    auto loopback = std::make_shared<Loopback>();
+    return {std::make_unique<DemoInput>(seed, loopback), std::make_unique<DemoLoopback>(loopback)};
 }
 
 } // namespace engineio

@@ -14,10 +14,9 @@ EngineLink::EngineLink(int inFd, int outFd, EngineRunner &runner)
     connect(notifier_, &QSocketNotifier::activated, this, &EngineLink::readInput);
 }
 
-void EngineLink::greet(const QString &versionText, int demodSampleRate)
+void EngineLink::greet(const std::string &versionText, int demodSampleRate)
 {
-    send(enginelink::Hello{enginelink::Version, versionText.toLatin1().toStdString(),
-                           std::int32_t(demodSampleRate)});
+    send(enginelink::Hello{enginelink::Version, versionText, std::int32_t(demodSampleRate)});
 }
 
 void EngineLink::readInput()
@@ -131,9 +130,9 @@ void EngineLink::transmitting(bool on)
     send(enginelink::PttMsg{std::int16_t(on ? 1 : 0)});
 }
 
-void EngineLink::pttFailed(const QString &why)
+void EngineLink::notice(bool fault, const std::string &text)
 {
-    qWarning("tolmfsk-engine: PTT: %s", qPrintable(why));
+    send(enginelink::NoticeMsg{std::uint8_t(fault ? 1 : 0), text});
 }
 
 } // namespace engineio

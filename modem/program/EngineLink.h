@@ -4,6 +4,7 @@
 // request, at the end of its input, or on a frame it cannot read.
 #pragma once
 
+#include "EngineEvents.h"
 #include "EngineLinkProtocol.h"
 #include "EngineRunner.h"
 #include "Frames.h"
@@ -15,13 +16,13 @@ class QSocketNotifier;
 
 namespace engineio {
 
-class EngineLink : public QObject, public EngineRunner::Listener {
+class EngineLink : public QObject, public rtty::EngineEvents {
     Q_OBJECT
 public:
     // inFd, outFd: the link's file descriptors (0 and 1 for the terminal's engine).
     EngineLink(int inFd, int outFd, EngineRunner &runner);
 
-    void greet(const QString &versionText, int demodSampleRate);
+    void greet(const std::string &versionText, int demodSampleRate);
     // Called for the set-up command (13).
     std::function<void()> onSetupRequested;
     // Called when the link ends; exitCode 0 for a quit request or the end of input.
@@ -33,7 +34,8 @@ public:
     void xy(const std::vector<std::int32_t> &block) override;
     void status(const std::vector<std::int32_t> &record) override;
     void transmitting(bool on) override;
-    void pttFailed(const QString &why) override;
+    // How the engine's edges stand (docs/engine-link.md, notice).
+    void notice(bool fault, const std::string &text);
 
 private:
     void readInput();

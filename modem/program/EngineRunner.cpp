@@ -6,9 +6,9 @@
 namespace engineio {
 
 // The core's events, on the signal thread, handed to the listener on the runner's thread.
-class EngineRunner::CoreEvents : public rtty::EngineCore::Events {
+class EngineRunner::CoreEvents : public rtty::EngineEvents {
 public:
-    CoreEvents(EngineRunner &runner) : runner_(runner) {}
+    explicit CoreEvents(EngineRunner &runner) : runner_(runner) {}
 
     template <typename F> void later(F f)
     {
@@ -37,43 +37,55 @@ public:
     {
         later([l = &runner_.listener_, on] { l->transmitting(on); });
     }
+    void edgeChanged(rtty::Edge edge, const std::string &fault) override
+    {
+        later([l = &runner_.listener_, edge, fault] { l->edgeChanged(edge, fault); });
+    }
 
 private:
     EngineRunner &runner_;
 };
 
-EngineRunner::EngineRunner(Listener &listener)
+EngineRunner::EngineRunner(rtty::EngineEvents &listener)
     : listener_(listener), events_(std::make_unique<CoreEvents>(*this)),
-      core_(std::make_unique<rtty::EngineCore>(*events_))
+      core_(std::make_unique<rtty::EngineCore>(*events_)), keyer_(edgeReporter(rtty::Edge::Ptt))
 {
 }
 
 EngineRunner::~EngineRunner()
 {
     stop();
-    key(false);
+    output_.reset(); // its thread may still be about to report a played transmission
+    input_.reset();
 }
 
-void EngineRunner::setIo(std::unique_ptr<AudioInput> input, std::unique_ptr<AudioOutput> output,
-                         const PttSettings &ptt)
+std::function<void(const std::string &)> EngineRunner::edgeReporter(rtty::Edge edge)
+{
+    return [events = events_.get(), edge](const std::string &fault) {
+        events->edgeChanged(edge, fault);
+    };
+}
+
+void EngineRunner::setSound(std::unique_ptr<AudioInput> input, std::unique_ptr<AudioOutput> output)
 {
     const bool running = thread_.joinable();
     stop();
-    key(false);
-    output_.reset(); // before the input: a loopback output refers to the demo input
-    input_ = std::move(input);
     output_ = std::move(output);
-    {
-        std::lock_guard lock(pttMutex_);
-        ptt_ = std::make_unique<Ptt>(ptt);
-    }
+    input_ = std::move(input);
     if (running)
         start();
 }
 
+void EngineRunner::setPtt(const PttSettings &settings)
+{
+    leadMs_ = std::max(0, settings.leadMs);
+    tailMs_ = std::max(0, settings.tailMs);
+    keyer_.open(settings);
+}
+
 void EngineRunner::start()
 {
-    if (thread_.joinable() || !input_)
+    if (thread_.joinable() || !input_ || !output_)
         return;
     quit_ = false;
     thread_ = std::thread([this] { run(); });
@@ -84,6 +96,8 @@ void EngineRunner::stop()
     quit_ = true;
     if (thread_.joinable())
         thread_.join();
+    sending_ = false;
+    keyer_.key(false);
 }
 
 void EngineRunner::post(std::function<void(rtty::EngineCore &)> request)
@@ -92,21 +106,75 @@ void EngineRunner::post(std::function<void(rtty::EngineCore &)> request)
     requests_.push_back(std::move(request));
 }
 
-void EngineRunner::key(bool on)
+void EngineRunner::setPttEnabled(bool on)
 {
-    std::lock_guard lock(pttMutex_);
-    if (!ptt_ || keyed_ == on)
-        return;
-    keyed_ = on;
-    if (on && !pttEnabled_) {
-        keyed_ = false;
-        return;
+    pttEnabled_ = on;
+    if (!on) // released now, not at the end of what is being sent
+        post([this](rtty::EngineCore &) { keyer_.key(false); });
+}
+
+void EngineRunner::startSending()
+{
+    sending_ = true;
+    ++transmission_;
+    underrunsBefore_ = output_->underruns();
+    if (pttEnabled_)
+        keyer_.key(true);
+    // The lead: silence while the transmitter switches over.
+    const std::vector<float> lead(leadSamples(), 0.0f);
+    output_->write(lead.data(), lead.size());
+}
+
+std::size_t EngineRunner::leadSamples() const
+{
+    return std::size_t(leadMs_ * SampleRateHz / 1000);
+}
+
+// Blocks of the transmission to generate now. An output that plays at its device's clock gets
+// what keeps queued the lead, two blocks, and twice the most the device takes at once (the
+// input, and so this thread, may wake as seldom as the device does), so that the transmission
+// follows the device and never runs dry; one that takes everything at once gets a block per
+// block received.
+std::size_t EngineRunner::blocksToSend() const
+{
+    if (!output_->paced())
+        return 1;
+    const std::size_t queued = output_->queued();
+    const std::size_t wanted = leadSamples() + 2 * BlockSamples + 2 * output_->appetite();
+    if (queued >= wanted)
+        return 0;
+    return queued + BlockSamples < wanted / 2 ? 2 : 1;
+}
+
+void EngineRunner::finishSending()
+{
+    sending_ = false;
+    const unsigned transmission = transmission_;
+    output_->whenPlayed([this, transmission] {
+        playedAt_ = Clock::now().time_since_epoch().count();
+        played_ = transmission;
+    });
+    const std::size_t underruns = output_->underruns() - underrunsBefore_;
+    if (underruns > 0) {
+        underrunReported_ = true;
+        events_->edgeChanged(rtty::Edge::SoundOutput, "the sound output ran dry " +
+                                                          std::to_string(underruns) +
+                                                          " times during the transmission");
+    } else if (underrunReported_ && output_->fault().empty()) {
+        underrunReported_ = false;
+        events_->edgeChanged(rtty::Edge::SoundOutput, {});
     }
-    if (!ptt_->set(on)) {
-        const QString why = QString::fromStdString(ptt_->error());
-        QMetaObject::invokeMethod(
-            this, [this, why] { listener_.pttFailed(why); }, Qt::QueuedConnection);
-    }
+}
+
+// PTT off once the last transmission has been played and its tail has passed, unless another
+// one has begun meanwhile.
+void EngineRunner::releaseWhenDue()
+{
+    if (sending_ || played_ != transmission_ || !keyer_.keyed())
+        return;
+    const auto playedAt = Clock::time_point(Clock::duration(playedAt_.load()));
+    if (Clock::now() >= playedAt + std::chrono::milliseconds(tailMs_.load()))
+        keyer_.key(false);
 }
 
 void EngineRunner::run()
@@ -126,15 +194,19 @@ void EngineRunner::run()
             request(*core_);
         pending.clear();
 
-        const bool wasTransmitting = core_->transmitting();
-        core_->process(rx.data(), tx.data(), rx.size(), clipped);
-        const bool transmitting = core_->transmitting();
-        if (transmitting && !wasTransmitting)
-            key(true); // before the first sample of the transmission is played
-        if (transmitting || wasTransmitting)
+        core_->receive(rx.data(), rx.size(), clipped);
+        if (core_->transmitting() && !sending_)
+            startSending(); // PTT before the first sample of the transmission is queued
+        for (std::size_t block = sending_ ? blocksToSend() : 0; block > 0; --block) {
+            core_->transmit(tx.data(), tx.size());
             output_->write(tx.data(), tx.size());
-        if (wasTransmitting && !transmitting)
-            output_->whenPlayed([this] { key(false); }); // after the last one has been heard
+            if (!core_->transmitting()) {
+                finishSending();
+                break;
+            }
+        }
+        releaseWhenDue();
+        output_->maintain();
     }
 }
 

@@ -1,16 +1,18 @@
 // Runs the signal path on a thread of its own: reads received audio from the input (which
-// paces it), applies the terminal's requests between blocks, runs EngineCore, writes transmit
-// audio to the output and keys the transmitter around it. Its events reach the Listener on the
+// paces it), applies the terminal's requests between blocks, runs EngineCore, and sends each
+// transmission to the output with the transmitter keyed around it: PTT on, a lead of silence,
+// the transmission, and PTT off a tail after its last sample has been played. Its events,
+// those of the signal path and those of its edges (sound and PTT), reach the listener on the
 // thread that owns the runner (the main thread), through that thread's event loop.
 #pragma once
 
 #include "AudioIo.h"
 #include "EngineCore.h"
-#include "Ptt.h"
+#include "PttKeyer.h"
 
 #include <QObject>
-#include <QString>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -24,46 +26,56 @@ class EngineRunner : public QObject {
 public:
     static constexpr std::size_t BlockSamples = 256; // about 23 ms
 
-    struct Listener {
-        virtual ~Listener() = default;
-        virtual void character(char c) = 0;
-        virtual void spectrum(const std::vector<std::int16_t> &values, int rate,
-                              std::int32_t overflow) = 0;
-        virtual void xy(const std::vector<std::int32_t> &block) = 0;
-        virtual void status(const std::vector<std::int32_t> &record) = 0;
-        virtual void transmitting(bool on) = 0;
-        virtual void pttFailed(const QString &why) = 0;
-    };
+    explicit EngineRunner(rtty::EngineEvents &listener);
+    ~EngineRunner() override; // stops, releases PTT, closes the sound
 
-    explicit EngineRunner(Listener &listener);
-    ~EngineRunner() override;
-
-    // Replaces the sound and the keying (stopping and restarting the thread); the signal path
-    // keeps its state.
-    void setIo(std::unique_ptr<AudioInput> input, std::unique_ptr<AudioOutput> output,
-               const PttSettings &ptt);
+    // Replaces the sound (stopping and restarting the thread); the signal path keeps its state.
+    void setSound(std::unique_ptr<AudioInput> input, std::unique_ptr<AudioOutput> output);
+    // Opens the PTT line or radio the settings name (on a thread of its own) and takes its lead
+    // and tail; how it went is reported as an edge change.
+    void setPtt(const PttSettings &settings);
     void start();
-    void stop();
+    void stop(); // the thread ends and PTT is released
 
     // Runs request on the signal thread before the next block.
     void post(std::function<void(rtty::EngineCore &)> request);
     // The terminal's PTT property: key the transmitter, or send audio without keying.
-    void setPttEnabled(bool on) { pttEnabled_ = on; }
+    void setPttEnabled(bool on);
+
+    // For whoever reports edges: a callback that hands a fault of this edge to the listener on
+    // the runner's thread. It may be called on any thread.
+    std::function<void(const std::string &)> edgeReporter(rtty::Edge edge);
 
 private:
     class CoreEvents;
+    using Clock = std::chrono::steady_clock;
     void run();
-    void key(bool on);
+    void startSending();
+    std::size_t leadSamples() const;
+    std::size_t blocksToSend() const;
+    void finishSending();
+    void releaseWhenDue();
 
-    Listener &listener_;
+    rtty::EngineEvents &listener_;
     std::unique_ptr<CoreEvents> events_;
     std::unique_ptr<rtty::EngineCore> core_;
+
+    std::atomic<bool> pttEnabled_{true};
+    std::atomic<int> leadMs_{50}, tailMs_{20};
+    // The transmission being sent, and the last one whose sound has all been played (the
+    // output's thread writes these).
+    bool sending_ = false;
+    std::atomic<unsigned> transmission_{0}, played_{0};
+    std::atomic<Clock::rep> playedAt_{0};
+    std::size_t underrunsBefore_ = 0;
+    bool underrunReported_ = false;
+
+    // Declared after what the output's thread touches and destroyed before it; the keyer goes
+    // last, so that no thread can key it once it is gone.
+    PttKeyer keyer_;
     std::unique_ptr<AudioInput> input_;
     std::unique_ptr<AudioOutput> output_;
-    std::unique_ptr<Ptt> ptt_;
-    std::mutex pttMutex_; // the output's thread may release the key
-    std::atomic<bool> pttEnabled_{true};
-    bool keyed_ = false;
+
     std::mutex requestsMutex_;
     std::vector<std::function<void(rtty::EngineCore &)>> requests_;
     std::atomic<bool> quit_{false};

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace engineio {
 
@@ -25,8 +26,8 @@ EngineSettings EngineSettings::load()
     s.ptt.port = ini.value("ptt/port").toString().toStdString();
     s.ptt.hamlibModel = ini.value("ptt/hamlib_model", 2).toInt();
     s.ptt.serialSpeed = ini.value("ptt/serial_speed", 0).toInt();
-    if (s.ptt.method == PttMethod::Cat && s.ptt.hamlibModel == 2 && s.ptt.port.empty())
-        s.ptt.port = "localhost:4532";
+    s.ptt.leadMs = std::clamp(ini.value("ptt/lead_ms", s.ptt.leadMs).toInt(), 0, MaxPttDelayMs);
+    s.ptt.tailMs = std::clamp(ini.value("ptt/tail_ms", s.ptt.tailMs).toInt(), 0, MaxPttDelayMs);
     return s;
 }
 
@@ -43,6 +44,8 @@ bool EngineSettings::save() const
     ini.setValue("ptt/port", QString::fromStdString(ptt.port));
     ini.setValue("ptt/hamlib_model", ptt.hamlibModel);
     ini.setValue("ptt/serial_speed", ptt.serialSpeed);
+    ini.setValue("ptt/lead_ms", ptt.leadMs);
+    ini.setValue("ptt/tail_ms", ptt.tailMs);
     ini.sync();
     return ini.status() == QSettings::NoError;
 }

@@ -10,11 +10,14 @@
 namespace engineio {
 
 enum class Source {
-    Automatic, // the sound card when there is one, else the demo
+    Automatic, // the sound card, or the demo when no sound server runs at all
     SoundCard,
     WavFile,
     Demo,
 };
+
+// The longest PTT lead or tail the settings take, in ms.
+constexpr int MaxPttDelayMs = 1000;
 
 struct EngineSettings {
     Source source = Source::Automatic;

@@ -100,7 +100,8 @@ int decodeCommand(const QStringList &arguments)
     if (!o)
         return 2;
     std::string error;
-    const std::vector<float> audio = readWavAtEngineRate(o->file.toStdString(), error);
+    bool truncated = false;
+    const std::vector<float> audio = readWavAtEngineRate(o->file.toStdString(), error, &truncated);
     if (!error.empty()) {
         std::fprintf(stderr, "tolmfsk-engine: %s\n", error.c_str());
         return 1;
@@ -127,6 +128,11 @@ int decodeCommand(const QStringList &arguments)
         core.process(audio.data() + at, tx.data(), n, 0);
     }
     std::fputc('\n', stdout);
+    if (truncated) {
+        std::fprintf(stderr, "tolmfsk-engine: %s is cut short: decoded what it holds\n",
+                     qPrintable(o->file));
+        return 1;
+    }
     return 0;
 }
 

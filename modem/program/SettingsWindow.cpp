@@ -49,12 +49,24 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
     form->addRow(QStringLiteral("PTT port"), pttPort_);
     hamlibModel_ = new QSpinBox(this);
     hamlibModel_->setRange(1, 99999);
-    hamlibModel_->setToolTip(QStringLiteral("2: rigctld; 2014: Kenwood TS-2000"));
+    hamlibModel_->setToolTip(QStringLiteral("%1: rigctld; %2: Kenwood TS-2000")
+                                 .arg(radio::RigctldModel)
+                                 .arg(radio::Ts2000Model));
     form->addRow(QStringLiteral("Hamlib radio model"), hamlibModel_);
     serialSpeed_ = new QSpinBox(this);
     serialSpeed_->setRange(0, 115200);
     serialSpeed_->setSpecialValueText(QStringLiteral("the radio's default"));
     form->addRow(QStringLiteral("CAT serial speed"), serialSpeed_);
+    leadMs_ = new QSpinBox(this);
+    leadMs_->setRange(0, MaxPttDelayMs);
+    leadMs_->setSuffix(QStringLiteral(" ms"));
+    leadMs_->setToolTip(QStringLiteral("PTT goes on this long before the first sound"));
+    form->addRow(QStringLiteral("PTT lead"), leadMs_);
+    tailMs_ = new QSpinBox(this);
+    tailMs_->setRange(0, MaxPttDelayMs);
+    tailMs_->setSuffix(QStringLiteral(" ms"));
+    tailMs_->setToolTip(QStringLiteral("PTT goes off this long after the last sound was played"));
+    form->addRow(QStringLiteral("PTT tail"), tailMs_);
     layout->addLayout(form);
 
     result_ = new QLabel(this);
@@ -67,9 +79,14 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
     resize(520, 0);
 }
 
+void SettingsWindow::setState(const QString &state)
+{
+    state_->setText(state.trimmed());
+}
+
 void SettingsWindow::show(const EngineSettings &s, const QString &state)
 {
-    state_->setText(state);
+    setState(state);
     source_->setCurrentIndex(source_->findData(sourceName(s.source)));
     inputDevice_->setText(s.inputDevice);
     outputDevice_->setText(s.outputDevice);
@@ -80,6 +97,8 @@ void SettingsWindow::show(const EngineSettings &s, const QString &state)
     pttPort_->setText(QString::fromStdString(s.ptt.port));
     hamlibModel_->setValue(s.ptt.hamlibModel);
     serialSpeed_->setValue(s.ptt.serialSpeed);
+    leadMs_->setValue(s.ptt.leadMs);
+    tailMs_->setValue(s.ptt.tailMs);
     result_->clear();
     QWidget::show();
     raise();
@@ -98,6 +117,8 @@ EngineSettings SettingsWindow::fromFields() const
     s.ptt.port = pttPort_->text().trimmed().toStdString();
     s.ptt.hamlibModel = hamlibModel_->value();
     s.ptt.serialSpeed = serialSpeed_->value();
+    s.ptt.leadMs = leadMs_->value();
+    s.ptt.tailMs = tailMs_->value();
     return s;
 }
 

@@ -1,5 +1,6 @@
-// The engine's settings window: sound source and devices, and how the transmitter is keyed.
-// Saving writes the INI file and hands the new settings to whoever applies them.
+// The engine's settings window: sound source and devices, and how the transmitter is keyed,
+// with how the sound and PTT stand now. Saving writes the INI file and hands the new settings
+// to whoever applies them. Closing it only hides it.
 #pragma once
 
 #include "EngineSettings.h"
@@ -20,6 +21,8 @@ public:
     explicit SettingsWindow(QWidget *parent = nullptr);
 
     void show(const EngineSettings &settings, const QString &state);
+    // How the sound and PTT stand, a line each; shown at once when the window is open.
+    void setState(const QString &state);
     std::function<void(const EngineSettings &)> onSaved;
 
 private:
@@ -30,7 +33,7 @@ private:
     QLineEdit *inputDevice_, *outputDevice_, *wavInput_, *wavOutput_;
     QComboBox *pttMethod_;
     QLineEdit *pttPort_;
-    QSpinBox *hamlibModel_, *serialSpeed_;
+    QSpinBox *hamlibModel_, *serialSpeed_, *leadMs_, *tailMs_;
     QLabel *state_, *result_;
 };
 

@@ -45,9 +45,9 @@ public:
     explicit WavOutput(SNDFILE *file) : file_(file) {}
     ~WavOutput() override { sf_close(file_); }
 
-    void write(const float *samples, std::size_t n) override
+    bool write(const float *samples, std::size_t n) override
     {
-        sf_write_float(file_, samples, sf_count_t(n));
+        return sf_write_float(file_, samples, sf_count_t(n)) == sf_count_t(n);
     }
     void whenPlayed(std::function<void()> played) override { played(); }
 
@@ -57,13 +57,13 @@ private:
 
 class NullOutput : public AudioOutput {
 public:
-    void write(const float *, std::size_t) override {}
+    bool write(const float *, std::size_t) override { return true; }
     void whenPlayed(std::function<void()> played) override { played(); }
 };
 
 } // namespace
 
-std::vector<float> readWavAtEngineRate(const std::string &path, std::string &error)
+std::vector<float> readWavAtEngineRate(const std::string &path, std::string &error, bool *truncated)
 {
     SF_INFO info{};
     SNDFILE *file = sf_open(path.c_str(), SFM_READ, &info);
@@ -74,6 +74,8 @@ std::vector<float> readWavAtEngineRate(const std::string &path, std::string &err
     std::vector<float> frames(std::size_t(info.frames) * std::size_t(info.channels));
     const sf_count_t got = sf_readf_float(file, frames.data(), info.frames);
     sf_close(file);
+    if (truncated)
+        *truncated = got < info.frames;
     std::vector<float> mono(static_cast<std::size_t>(got));
     for (std::size_t i = 0; i < mono.size(); ++i) {
         float sum = 0;

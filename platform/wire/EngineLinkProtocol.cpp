@@ -72,6 +72,13 @@ std::optional<EngineMessage> decodeEngineBody(const wire::Frame &frame, wire::Pa
             return std::nullopt;
         return status;
     }
+    case Notice: {
+        const auto fault = in.u8();
+        auto text = in.text();
+        if (!fault || *fault > 1 || !text)
+            return std::nullopt;
+        return NoticeMsg{*fault, std::move(*text)};
+    }
     default:
         return std::nullopt;
     }
@@ -171,6 +178,9 @@ std::vector<std::uint8_t> encode(const EngineMessage &message)
                 type = Status;
                 for (std::int32_t v : m.record)
                     out.i32(v);
+            } else if constexpr (std::is_same_v<M, NoticeMsg>) {
+                type = Notice;
+                out.u8(m.fault).text(m.text);
             }
         },
         message);

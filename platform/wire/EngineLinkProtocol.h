@@ -37,6 +37,7 @@ enum Type : std::uint8_t {
     Fft = 0x92,
     Xy = 0x93,
     Status = 0x94,
+    Notice = 0x95,
 };
 
 // The commands of the command message, and the values of CmdTransmitControl.
@@ -84,7 +85,14 @@ struct XyMsg {
 struct StatusMsg {
     std::vector<std::int32_t> record;
 }; // field 0 holds the count
-using EngineMessage = std::variant<Hello, CharMsg, PttMsg, FftMsg, XyMsg, StatusMsg>;
+// How the engine's edges (sound input and output, PTT) stand. fault 1: text says what is wrong,
+// for the terminal's status panel; fault 0: all works again, and text replaces the hello's
+// version text.
+struct NoticeMsg {
+    std::uint8_t fault;
+    std::string text;
+};
+using EngineMessage = std::variant<Hello, CharMsg, PttMsg, FftMsg, XyMsg, StatusMsg, NoticeMsg>;
 
 // Terminal to engine.
 struct TerminalHelloMsg {

@@ -40,6 +40,9 @@ signals:
     void fftBlock(const std::int16_t *values, std::int16_t size, std::int16_t sampleRate);
     void xyBlock(const std::int32_t *block);
     void statusRecord(const std::int32_t *record);
+    // How the engine's sound and PTT stand: fault 1 with what is wrong, or 0 when all works
+    // again, with the engine's new version text (which version() then gives).
+    void engineNotice(std::int16_t fault, const QString &text);
 };
 
 } // namespace xmm

@@ -155,6 +155,12 @@ void ProcessEngineSide::readEngine()
                     emit xyBlock(m.block.data());
                 } else if constexpr (std::is_same_v<M, enginelink::StatusMsg>) {
                     emit statusRecord(m.record.data());
+                } else if constexpr (std::is_same_v<M, enginelink::NoticeMsg>) {
+                    const QString text =
+                        QString::fromLatin1(m.text.data(), qsizetype(m.text.size()));
+                    if (m.fault == 0)
+                        version_ = text;
+                    emit engineNotice(std::int16_t(m.fault), text);
                 }
             },
             *message);

@@ -30,6 +30,7 @@ void TXMMR::bindSide()
     connect(side, &EngineSide::fftBlock, this, &TXMMR::OnNotifyFFT);
     connect(side, &EngineSide::xyBlock, this, &TXMMR::OnNotifyXY);
     connect(side, &EngineSide::statusRecord, this, &TXMMR::OnNotifyNMMR);
+    connect(side, &EngineSide::engineNotice, this, &TXMMR::OnNotice);
 }
 
 bool TXMMR::PostCommand(std::int32_t command, std::int32_t value)

@@ -46,6 +46,8 @@ signals:
     void OnNotifyFFT(const std::int16_t *pFFT, std::int16_t size, std::int16_t sampfreq);
     void OnNotifyXY(const std::int32_t *pXY);
     void OnNotifyNMMR(const std::int32_t *pNMMR);
+    // How the engine's sound and PTT stand (docs/engine-link.md, notice).
+    void OnNotice(std::int16_t fault, const QString &text);
 
 private:
     void bindSide();

@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
 
     if (scene == QLatin1String("terminal")) {
         window.Button3->click();
-        side->versionText = QStringLiteral("tolmfsk-engine 1.0 (demo source)");
+        side->versionText = QStringLiteral("DEMO, engine 1.0");
         side->raiseConnected();
         channel::Settings s;
         s.snrDb = 12;
@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
         QTest::keyClicks(window.Transmit, "zz1dx de zz9zzz ge anna tnx fer rprt ur rst 599 599 ");
     } else if (scene == QLatin1String("displays")) {
         window.Button3->click();
-        side->versionText = QStringLiteral("tolmfsk-engine 1.0 (demo source)");
+        side->versionText = QStringLiteral("DEMO, engine 1.0");
         side->raiseConnected();
         QTest::mouseClick(window.XMMBtn3, Qt::LeftButton, {}, QPoint(5, 5)); // SQL on
         core.postCommand(15, 250);

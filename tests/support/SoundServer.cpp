@@ -1,0 +1,143 @@
+#include "SoundServer.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+#include <csignal>
+#include <unistd.h>
+
+SoundServer::SoundServer(Kind kind) : kind_(kind)
+{
+    QFile config(runtime_.filePath("client.conf"));
+    if (config.open(QIODevice::WriteOnly))
+        config.write("autospawn = no\n");
+    QFile(runtime_.path())
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    server_.setProcessEnvironment(environment());
+    server_.setProcessChannelMode(QProcess::MergedChannels);
+    server_.setStandardOutputFile(runtime_.filePath("server.log"), QIODevice::Append);
+    // A session of its own, so that kill() reaches every process the server started.
+    server_.setChildProcessModifier([] { ::setsid(); });
+}
+
+SoundServer::~SoundServer()
+{
+    stopRecording();
+    kill();
+}
+
+bool SoundServer::installed(Kind kind)
+{
+    const QStringList needed =
+        kind == Kind::PulseAudio ? QStringList{"pulseaudio", "pactl", "parecord"}
+                                 : QStringList{"pipewire",         "wireplumber", "pipewire-pulse",
+                                               "dbus-run-session", "pactl",       "parecord"};
+    for (const QString &program : needed)
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            return false;
+    return true;
+}
+
+QProcessEnvironment SoundServer::environment() const
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("XDG_RUNTIME_DIR", runtime_.path());
+    e.insert("HOME", runtime_.path());
+    e.insert("PULSE_CLIENTCONFIG", runtime_.filePath("client.conf"));
+    e.remove("PULSE_SERVER");
+    e.remove("DBUS_SESSION_BUS_ADDRESS");
+    return e;
+}
+
+bool SoundServer::pactl(const QStringList &arguments, QString *out) const
+{
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start("pactl", arguments);
+    if (!p.waitForFinished(5000) || p.exitCode() != 0)
+        return false;
+    if (out)
+        *out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    return true;
+}
+
+bool SoundServer::start(QString &error)
+{
+    if (kind_ == Kind::PulseAudio) {
+        server_.start("pulseaudio",
+                      {"-n", "--daemonize=no", "--exit-idle-time=-1", "--system=false",
+                       "--disallow-exit", "--log-target=stderr", "-L",
+                       "module-native-protocol-unix", "-L", "module-null-sink sink_name=radio"});
+    } else {
+        auto e = environment();
+        e.insert("PIPEWIRE_DEBUG", "2,mod.protocol-pulse:4");
+        server_.setProcessEnvironment(e);
+        server_.start("dbus-run-session",
+                      {"--", "sh", "-c", "pipewire & wireplumber & pipewire-pulse & wait"});
+    }
+    if (!server_.waitForStarted(5000)) {
+        error = QStringLiteral("%1 does not start").arg(name());
+        return false;
+    }
+    if (!QTest::qWaitFor([&] { return pactl({"info"}); }, 10000)) {
+        error = QStringLiteral("%1 does not answer pactl").arg(name());
+        return false;
+    }
+    if (kind_ == Kind::PipeWire) {
+        if (!pactl({"load-module", "module-null-sink", "sink_name=radio"})) {
+            error = QStringLiteral("%1 makes no null sink").arg(name());
+            return false;
+        }
+        // Without real-time scheduling (as in a container) the graph's own deadline at its
+        // default quantum (21 ms) is sometimes missed, which leaves gaps that no client made;
+        // a longer quantum keeps the graph from doing so.
+        QProcess metadata;
+        metadata.setProcessEnvironment(environment());
+        metadata.start("pw-metadata", {"-n", "settings", "0", "clock.force-quantum", "2048"});
+        metadata.waitForFinished(5000);
+    }
+    QString sources;
+    if (!QTest::qWaitFor(
+            [&] {
+                return pactl({"list", "short", "sources"}, &sources) &&
+                       sources.contains("radio.monitor");
+            },
+            10000)) {
+        error = QStringLiteral("%1 shows no radio.monitor").arg(name());
+        return false;
+    }
+    return true;
+}
+
+void SoundServer::kill()
+{
+    if (server_.state() == QProcess::NotRunning)
+        return;
+    ::kill(-pid_t(server_.processId()), SIGKILL);
+    server_.waitForFinished(5000);
+}
+
+bool SoundServer::startRecording(const QString &path)
+{
+    recorder_.setProcessEnvironment(environment());
+    recorder_.start("parecord", {"-d", "radio.monitor", "--rate=11025", "--channels=1",
+                                 "--format=float32le", "--file-format=wav", path});
+    return recorder_.waitForStarted(5000);
+}
+
+void SoundServer::stopRecording()
+{
+    if (recorder_.state() == QProcess::NotRunning)
+        return;
+    ::kill(pid_t(recorder_.processId()), SIGINT); // parecord finishes the file's header
+    if (!recorder_.waitForFinished(5000)) {
+        recorder_.kill();
+        recorder_.waitForFinished();
+    }
+}
+
+QString SoundServer::log() const
+{
+    QFile file(runtime_.filePath("server.log"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
