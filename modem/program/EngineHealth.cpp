@@ -24,8 +24,10 @@ std::string edgeName(rtty::Edge edge)
     return "PTT";
 }
 
-EngineHealth::EngineHealth(std::string source, std::string version, std::string pttMethod)
-    : source_(std::move(source)), version_(std::move(version)), pttMethod_(std::move(pttMethod))
+EngineHealth::EngineHealth(std::string source, std::string detail, std::string version,
+                           std::string pttMethod)
+    : source_(std::move(source)), detail_(std::move(detail)), version_(std::move(version)),
+      pttMethod_(std::move(pttMethod))
 {
 }
 
@@ -43,11 +45,11 @@ std::string EngineHealth::greeting() const
 {
     const bool hears = faults_[slot(rtty::Edge::SoundInput)].value_or("").empty();
     const bool sends = faults_[slot(rtty::Edge::SoundOutput)].value_or("").empty();
-    std::string state = source_;
-    if (!hears)
-        state = sends ? "NO RX SOUND" : "NO SOUND";
-    else if (!sends)
-        state += " RX only";
+    // Short enough, with the terminal's "Connected to MMTTY ", for its status panel.
+    const std::string state = hears && sends ? source_
+                              : hears        ? std::string("RX ONLY")
+                              : sends        ? std::string("NO RX")
+                                             : std::string("NO SOUND");
     return state + ", " + version_;
 }
 
@@ -75,7 +77,7 @@ std::string EngineHealth::report() const
         return std::string(label) + state + "\n";
     };
     const std::string ptt = "PTT (" + pttMethod_ + "): ";
-    return "Receiving from: " + source_ + "\n" +
+    return "Receiving from " + detail_ + "\n" +
            line(rtty::Edge::SoundInput, "Sound input: ", "open") +
            line(rtty::Edge::SoundOutput, "Sound output: ", "open") +
            line(rtty::Edge::Ptt, ptt.c_str(), pttMethod_ == "none" ? "not keyed" : "ready");

@@ -1,8 +1,9 @@
 // What the engine says of its sound and its PTT. It keeps the source it listens to ("DEMO",
-// "sound card", "WAV file NAME") and each edge's fault, and makes of them the text of the
+// "sound card", "WAV file") and each edge's fault, and makes of them the text of the
 // engine's greeting, which begins with what the operator hears ("sound card, engine 1.0";
 // "NO SOUND, engine 1.0" when the sound failed), the latest fault for the terminal's status
-// panel, and a few lines for the settings window.
+// panel, and a few lines for the settings window. Without an output the greeting says
+// "RX ONLY", without an input "NO RX".
 #pragma once
 
 #include "EngineEvents.h"
@@ -15,8 +16,10 @@ namespace engineio {
 
 class EngineHealth {
 public:
-    // pttMethod: how the transmitter is keyed ("none", "rts", "dtr", "cat").
-    EngineHealth(std::string source, std::string version, std::string pttMethod);
+    // source: the greeting's first words; detail: the same at length, for people; pttMethod:
+    // how the transmitter is keyed ("none", "rts", "dtr", "cat").
+    EngineHealth(std::string source, std::string detail, std::string version,
+                 std::string pttMethod);
 
     // Notes how an edge stands (fault empty: it works); true when that changed. An edge not
     // noted yet is being opened.
@@ -35,7 +38,7 @@ public:
     std::string report() const;
 
 private:
-    std::string source_, version_, pttMethod_;
+    std::string source_, detail_, version_, pttMethod_;
     std::array<std::optional<std::string>, 3> faults_; // nothing until an edge is known
     std::array<unsigned, 3> noted_{};                  // when each fault was noted
     unsigned clock_ = 0;

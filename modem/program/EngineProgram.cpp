@@ -37,8 +37,8 @@ void EngineProgram::apply(const EngineSettings &settings)
     settings_ = settings;
     Sound sound = openSound(settings, runner_.edgeReporter(rtty::Edge::SoundInput),
                             runner_.edgeReporter(rtty::Edge::SoundOutput));
-    health_ =
-        std::make_unique<EngineHealth>(sound.source, Version, pttMethodName(settings.ptt.method));
+    health_ = std::make_unique<EngineHealth>(sound.source, sound.detail, Version,
+                                             pttMethodName(settings.ptt.method));
     health_->set(rtty::Edge::SoundInput, sound.input->fault());
     health_->set(rtty::Edge::SoundOutput, sound.output->fault());
     for (const std::string &fault : {sound.input->fault(), sound.output->fault()})

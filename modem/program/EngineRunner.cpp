@@ -157,7 +157,7 @@ void EngineRunner::finishSending()
     const std::size_t underruns = output_->underruns() - underrunsBefore_;
     if (underruns > 0) {
         underrunReported_ = true;
-        events_->edgeChanged(rtty::Edge::SoundOutput, "the sound output ran dry " +
+        events_->edgeChanged(rtty::Edge::SoundOutput, "sound output ran dry " +
                                                           std::to_string(underruns) +
                                                           " times during the transmission");
     } else if (underrunReported_ && output_->fault().empty()) {

@@ -49,6 +49,7 @@ Sound openSound(const EngineSettings &s, const SoundReport &inputReport,
         sound.input = std::move(demo.input);
         sound.output = s.wavOutput.isEmpty() ? std::move(demo.loopback) : wavOutput(s);
         sound.source = "DEMO";
+        sound.detail = "the built-in demo signal";
         break;
     }
     case Source::WavFile: {
@@ -56,7 +57,8 @@ Sound openSound(const EngineSettings &s, const SoundReport &inputReport,
         sound.input = std::make_unique<ReopeningInput>(
             [path](std::string &error) { return openWavInput(path, true, error); }, inputReport);
         sound.output = s.wavOutput.isEmpty() ? openNullOutput() : wavOutput(s);
-        sound.source = "WAV file " + QFileInfo(s.wavInput).fileName().toStdString();
+        sound.source = "WAV file";
+        sound.detail = "WAV file " + QFileInfo(s.wavInput).absoluteFilePath().toStdString();
         break;
     }
     case Source::SoundCard:
@@ -66,6 +68,12 @@ Sound openSound(const EngineSettings &s, const SoundReport &inputReport,
             [device](std::string &error) { return openPulseInput(device, error); }, inputReport);
         sound.output = s.wavOutput.isEmpty() ? pulseOutput(s, outputReport) : wavOutput(s);
         sound.source = "sound card";
+        auto name = [](const QString &device) {
+            return device.isEmpty() ? std::string("the default") : device.toStdString();
+        };
+        sound.detail = "the sound card: input " + name(s.inputDevice) + ", output " +
+                       (s.wavOutput.isEmpty() ? name(s.outputDevice)
+                                              : "WAV file " + s.wavOutput.toStdString());
         break;
     }
     }

@@ -12,7 +12,8 @@ namespace engineio {
 struct Sound {
     std::unique_ptr<AudioInput> input;
     std::unique_ptr<AudioOutput> output;
-    std::string source; // "DEMO", "sound card", "WAV file NAME"
+    std::string source; // "DEMO", "sound card", "WAV file": the greeting's first words
+    std::string detail; // the same with the devices or the file, for the settings window
 };
 
 // Opens the sound now; the input's and output's fault() tell how that went. The reports are

@@ -83,7 +83,7 @@ TEST_F(EngineProgramTest, StartConnectsAndARecordingIsDecodedIntoTheReceiveWindo
     writeSettings(QString("[audio]\nsource=wav\nwav_input=%1\n").arg(wav));
 
     startTerminal();
-    EXPECT_EQ(form->statusPanelText(0), "Connected to MMTTY WAV file in.wav, engine 1.0");
+    EXPECT_EQ(form->statusPanelText(0), "Connected to MMTTY WAV file, engine 1.0");
     // The recording plays in real time: about 25 seconds.
     (void)QTest::qWaitFor([&] { return form->Text->toPlainText().contains("0123456789"); }, 40000);
     const std::string text = form->Text->toPlainText().toStdString();

@@ -173,6 +173,40 @@ TEST_F(EngineStartTest, EventsWithNoHandlerWorkDoNothing)
     EXPECT_EQ(form->statusPanelText(0), "Status");
 }
 
+// The engine's word on its sound and PTT: a fault in the panel, then the connected text with
+// the engine's new version text once all works again.
+TEST_F(EngineStartTest, TheEnginesNoticesShowInTheStatusPanel)
+{
+    emit engine->engineNotice(1, "PTT: /dev/ttyUSB0: No such file or directory");
+    EXPECT_EQ(form->statusPanelText(0), "PTT: /dev/ttyUSB0: No such file or directory");
+    emit engine->engineNotice(0, "sound card, engine 1.0");
+    EXPECT_EQ(form->statusPanelText(0), "Connected to MMTTY sound card, engine 1.0");
+    EXPECT_TRUE(engine->log.isEmpty()) << "nothing is sent back";
+}
+
+// Every greeting the engine makes fits the 250-pixel panel whole; a longer text is cut with an
+// ellipsis on screen and shown whole as the panel's tooltip.
+TEST_F(EngineStartTest, GreetingsFitThePanelAndLongerTextsAreCutVisibly)
+{
+    QLabel *panel = form->statusPanel(0);
+    for (const char *greeting :
+         {"DEMO, engine 1.0", "sound card, engine 1.0", "RX ONLY, engine 1.0", "NO RX, engine 1.0",
+          "NO SOUND, engine 1.0", "WAV file, engine 1.0"}) {
+        emit engine->engineNotice(0, greeting);
+        EXPECT_EQ(panel->text(), QString("Connected to MMTTY ") + greeting) << greeting;
+        EXPECT_TRUE(panel->toolTip().isEmpty()) << greeting;
+    }
+    const QString long_ =
+        "Cannot open the sound input: PulseAudio: there is no device alsa_input.usb-Burr-Brown";
+    emit engine->engineNotice(1, long_);
+    EXPECT_EQ(form->statusPanelText(0), long_);
+    EXPECT_TRUE(panel->text().startsWith("Cannot open the sound input"))
+        << panel->text().toStdString();
+    EXPECT_TRUE(panel->text().endsWith(QChar(0x2026))) << panel->text().toStdString();
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
+    EXPECT_EQ(panel->toolTip(), long_);
+}
+
 TEST(MakeLong, PacksTheFirstValueLowAndTheSecondHigh)
 {
     EXPECT_EQ(MakeLong(2125, 170), 11143245);
