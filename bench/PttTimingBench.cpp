@@ -30,8 +30,8 @@ class MonitorRecorder {
 public:
     explicit MonitorRecorder(const QProcessEnvironment &environment)
     {
-        for (const QString &name : {QString("XDG_RUNTIME_DIR"), QString("PULSE_CLIENTCONFIG"),
-                                    QString("HOME")})
+        for (const QString &name :
+             {QString("XDG_RUNTIME_DIR"), QString("PULSE_CLIENTCONFIG"), QString("HOME")})
             qputenv(name.toLocal8Bit(), environment.value(name).toLocal8Bit());
         pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, std::uint32_t(Rate), 1};
         pa_buffer_attr attributes{};
@@ -154,7 +154,8 @@ int main(int argc, char *argv[])
     ini.close();
     QProcessEnvironment environment = server.environment();
     environment.insert("XDG_CONFIG_HOME", config.path());
-    environment.insert("LD_PRELOAD", QCoreApplication::applicationDirPath() + "/libmodemlineshim.so");
+    environment.insert("LD_PRELOAD",
+                       QCoreApplication::applicationDirPath() + "/libmodemlineshim.so");
     environment.insert("TOLMFSK_SHIM_DEVICE", port);
     environment.insert("TOLMFSK_SHIM_LOG", config.filePath("lines.log"));
 
@@ -186,8 +187,8 @@ int main(int argc, char *argv[])
             continue;
         // Sound between the end of the transmission before and the start of the one after.
         const long long from = i > 0 ? edges[i - 1].atNs : edges[i].atNs - 1'000'000'000LL;
-        const long long to = i + 2 < edges.size() ? edges[i + 2].atNs
-                                                  : edges[i + 1].atNs + 1'000'000'000LL;
+        const long long to =
+            i + 2 < edges.size() ? edges[i + 2].atNs : edges[i + 1].atNs + 1'000'000'000LL;
         const auto [first, last] = recorder.soundWithin(from, to, 0.01f);
         if (first < 0)
             continue;

@@ -6,14 +6,12 @@
 #include "hostlink/DdeClientConv.h"
 #include "hostlink/StatusText.h"
 
-#include <QLocale>
 #include <QThread>
 
 namespace {
-QChar decimalPoint()
-{
-    return QLocale::system().decimalPoint().at(0);
-}
+// The host writes its numbers the same in every locale, with a point; the window reads and
+// shows them so, whatever the operator's locale says.
+constexpr QChar DecimalPoint = QLatin1Char('.');
 } // namespace
 
 void TForm1::connectStatusDecoding()
@@ -32,9 +30,10 @@ void TForm1::DdeClientItem1Change()
     Edit6->setText(t.mid(colon + 1, 18));
     if (Edit6->text().isEmpty())
         return;
-    const QChar point = decimalPoint();
-    Edit6->setText(hostlink::fixed(hostlink::toFloat(Edit6->text(), point) * 1000, 3, point));
-    Label3->setText(hostlink::fixed(hostlink::toFloat(Edit6->text(), point) * 0.001, 4, point));
+    Edit6->setText(
+        hostlink::fixed(hostlink::toFloat(Edit6->text(), DecimalPoint) * 1000, 3, DecimalPoint));
+    Label3->setText(
+        hostlink::fixed(hostlink::toFloat(Edit6->text(), DecimalPoint) * 0.001, 4, DecimalPoint));
 }
 
 // Writes the first six fields of a status text into StringGrid1; cells it does not reach keep

@@ -2,9 +2,8 @@
 
 #include "app/ErrorBox.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace hostlink {
 
@@ -89,9 +88,12 @@ double toFloat(const QString &text, QChar decimalPoint)
         ++i;
     if (i != n)
         notFloat(text);
+    // from_chars reads the same in every locale (strtod would take the C library's).
     const QByteArray bytes = normal.toLatin1();
-    const double value = std::strtod(bytes.constData(), nullptr);
-    if (!std::isfinite(value))
+    const char *begin = bytes.constData() + (bytes.startsWith('+') ? 1 : 0);
+    double value = 0;
+    const auto [end, fault] = std::from_chars(begin, bytes.constData() + bytes.size(), value);
+    if (fault != std::errc() || end != bytes.constData() + bytes.size() || !std::isfinite(value))
         notFloat(text);
     return value;
 }
@@ -118,10 +120,12 @@ int toInteger(const QString &text)
 
 QString fixed(double value, int decimals, QChar decimalPoint)
 {
-    // At most 10 significant digits, then the decimals.
+    // At most 10 significant digits, then the decimals (whatever the locale).
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.9e", value);
-    const double significant = std::strtod(buffer, nullptr);
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 9).ptr;
+    double significant = value;
+    std::from_chars(buffer, end, significant);
     QString text = QString::number(significant, 'f', decimals);
     if (text.startsWith(QLatin1Char('-')) && text.toDouble() == 0)
         text.remove(0, 1);

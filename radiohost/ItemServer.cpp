@@ -13,11 +13,17 @@ ItemServer::ItemServer()
 
 ItemServer::~ItemServer()
 {
-    if (instance_) {
-        DdeNameService(instance_, service_, nullptr, DNS_UNREGISTER);
-        DdeUninitialize(instance_);
-    }
+    stop();
     serving = nullptr;
+}
+
+void ItemServer::stop()
+{
+    if (!instance_)
+        return;
+    DdeNameService(instance_, service_, nullptr, DNS_UNREGISTER);
+    DdeUninitialize(instance_);
+    instance_ = 0;
 }
 
 bool ItemServer::start(QString &error)
@@ -42,7 +48,7 @@ bool ItemServer::start(QString &error)
 
 void ItemServer::publish(const std::string &frequency, const std::string &status)
 {
-    if (frequency != frequency_) {
+    if (!frequency.empty() && frequency != frequency_) {
         frequency_ = frequency;
         DdePostAdvise(instance_, topic_, frequencyItem_);
     }
@@ -72,6 +78,8 @@ HDDEDATA ItemServer::callback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2,
             return nullptr;
         const std::string &text =
             DdeCmpStringHandles(hsz2, s->frequencyItem_) == 0 ? s->frequency_ : s->status_;
+        if (text.empty()) // nothing read from the radio yet: nothing to give
+            return nullptr;
         // CF_TEXT carries its terminating NUL.
         return DdeCreateDataHandle(s->instance_,
                                    reinterpret_cast<const std::uint8_t *>(text.c_str()),

@@ -1,7 +1,7 @@
 // Serves the radio's two texts as DDE service "TOLM2", topic "tolmDDESConv1", items
 // "tolmDDEItem1" (frequency) and "tolmDDEItem2" (status): advise loops are accepted, every
-// request is answered with the current text, and an item is announced only when its text
-// has changed.
+// request is answered with the current text (none before the first reading), and an item is
+// announced only when its text has changed.
 #pragma once
 
 #include "Ddeml.h"
@@ -23,7 +23,10 @@ public:
 
     // Starts the DDE instance and registers the service; false with a message when it cannot.
     bool start(QString &error);
-    // New texts; each changed one is announced to the linked clients.
+    // Unregisters the service and ends the DDE instance (the destructor does it too).
+    void stop();
+    // New texts; each changed one is announced to the linked clients. An empty frequency
+    // text keeps the last one.
     void publish(const std::string &frequency, const std::string &status);
 
     const std::string &frequency() const { return frequency_; }

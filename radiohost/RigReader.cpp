@@ -1,122 +1,148 @@
 #include "RigReader.h"
 
-#include <cstring>
 #include <hamlib/rig.h>
 
 namespace radiohost {
 
-std::string modeName(unsigned long long mode)
+namespace {
+constexpr int RetryOpenMs = 2000;
+constexpr int RetryReadMs = 1000;
+} // namespace
+
+std::optional<RadioTones> readTs2000Tones(radio::HamlibRig &rig, std::string &error)
 {
-    switch (mode) {
-    case RIG_MODE_LSB:
-        return "LSB";
-    case RIG_MODE_USB:
-        return "USB";
-    case RIG_MODE_CW:
-        return "CW";
-    case RIG_MODE_CWR:
-        return "CW-R";
-    case RIG_MODE_FM:
-        return "FM";
-    case RIG_MODE_AM:
-        return "AM";
-    case RIG_MODE_RTTY:
-        return "FSK";
-    case RIG_MODE_RTTYR:
-        return "FSK-R";
-    default:
-        break;
+    // The answer to "EXmmm0000;" is the command, the setting's digit, and ";".
+    auto menu = [&](const char *number) -> std::optional<int> {
+        const std::string command = std::string("EX") + number + "0000;";
+        const auto answer = rig.kenwoodCommand(command, error);
+        if (!answer || answer->size() < command.size() + 1 ||
+            answer->compare(0, command.size() - 1, command, 0, command.size() - 1) != 0) {
+            if (answer)
+                error = "the radio answered " + *answer + " to " + command;
+            return std::nullopt;
+        }
+        const char digit = (*answer)[command.size() - 1];
+        if (digit < '0' || digit > '9') {
+            error = "the radio answered " + *answer + " to " + command;
+            return std::nullopt;
+        }
+        return digit - '0';
+    };
+    static constexpr int Shifts[] = {170, 200, 425, 850};
+    static constexpr int Tones[] = {1275, 2125};
+    const std::optional<int> shift = menu("038");
+    const std::optional<int> tone = shift ? menu("040") : std::nullopt;
+    if (!shift || !tone || *shift > 3 || *tone > 1) {
+        if (shift && tone)
+            error = "the radio's FSK menus hold values it does not document";
+        return std::nullopt;
     }
-    const char *name = rig_strrmode(rmode_t(mode));
-    return name && *name ? name : "UNKNOWN";
+    return RadioTones{Tones[*tone], Shifts[*shift]};
 }
 
-RigReader::RigReader(const RigSettings &settings, QObject *parent)
+std::optional<RadioReading> readRadio(radio::HamlibRig &rig, const HostSettings &settings,
+                                      std::string &error)
+{
+    const auto frequency = rig.frequencyHz(error);
+    const auto mode = frequency ? rig.mode(error) : std::nullopt;
+    if (!frequency || !mode)
+        return std::nullopt;
+    RadioReading r;
+    r.frequencyHz = *frequency;
+    r.mode = *mode;
+    std::string unanswered; // what the radio cannot tell is left out, not an error
+    if (const auto level = rig.rfPower(unanswered))
+        r.powerWatts = rig.rfPowerWatts(*level, *frequency, *mode, unanswered);
+    r.transmitting = rig.transmitting(unanswered);
+    r.markHz = settings.markHz;
+    r.shiftHz = settings.shiftHz;
+    const bool fsk = *mode == RIG_MODE_RTTY || *mode == RIG_MODE_RTTYR;
+    if (fsk && rig.model() == radio::Ts2000Model) {
+        if (const auto tones = readTs2000Tones(rig, unanswered)) {
+            r.markHz = tones->markHz;
+            r.shiftHz = tones->shiftHz;
+            r.tonesFromRadio = true;
+        }
+    }
+    return r;
+}
+
+// Hamlib's dummy rig starts on 145 MHz FM; the station's demo radio sits where an RTTY station
+// would be: 14.0853 MHz, FSK, half power. These are settings made on the (simulated) radio,
+// which the host then reads back like any other.
+void tuneDummyRig(radio::HamlibRig &rig)
+{
+    RIG *r = rig.handle();
+    rig_set_freq(r, RIG_VFO_CURR, 14085300);
+    rig_set_mode(r, RIG_VFO_CURR, RIG_MODE_RTTY, RIG_PASSBAND_NORMAL);
+    value_t half;
+    half.f = 0.5f;
+    rig_set_level(r, RIG_VFO_CURR, RIG_LEVEL_RFPOWER, half);
+}
+
+RigReader::RigReader(const HostSettings &settings, QObject *parent)
     : QThread(parent), settings_(settings)
 {
 }
 
 RigReader::~RigReader()
 {
-    requestInterruption();
+    stop();
     wait();
+}
+
+void RigReader::stop()
+{
+    requestInterruption();
+    QMutexLocker lock(&mutex_);
+    wake_.wakeAll();
+}
+
+bool RigReader::pause(int ms)
+{
+    QMutexLocker lock(&mutex_);
+    if (!isInterruptionRequested())
+        wake_.wait(&mutex_, QDeadlineTimer(ms));
+    return !isInterruptionRequested();
 }
 
 void RigReader::run()
 {
-    rig_set_debug(RIG_DEBUG_NONE);
-    RIG *rig = nullptr;
+    std::unique_ptr<radio::HamlibRig> rig;
     bool troubled = false;
-    auto trouble = [&](const QString &what) {
+    auto trouble = [&](const std::string &what) {
         if (!troubled)
-            emit problem(what);
+            emit problem(QString::fromStdString(what));
         troubled = true;
     };
     while (!isInterruptionRequested()) {
+        std::string error;
         if (!rig) {
-            rig = rig_init(rig_model_t(settings_.model));
+            rig = radio::HamlibRig::open(settings_.rig, error);
             if (!rig) {
-                trouble(QStringLiteral("Hamlib knows no radio model %1").arg(settings_.model));
-                msleep(2000);
+                trouble("cannot open the radio: " + error);
+                if (!pause(RetryOpenMs))
+                    break;
                 continue;
             }
-            std::string port = settings_.port;
-            if (port.empty() && settings_.model == 2)
-                port = "localhost:4532";
-            if (!port.empty())
-                std::strncpy(rig->state.rigport.pathname, port.c_str(), HAMLIB_FILPATHLEN - 1);
-            if (settings_.speed > 0)
-                rig->state.rigport.parm.serial.rate = settings_.speed;
-            const int status = rig_open(rig);
-            if (status != RIG_OK) {
-                trouble(QStringLiteral("cannot open the radio: %1")
-                            .arg(QString::fromLatin1(rigerror(status))));
-                rig_cleanup(rig);
-                rig = nullptr;
-                msleep(2000);
-                continue;
-            }
-            if (settings_.model == 1) { // the dummy rig starts where an RTTY station would be
-                rig_set_freq(rig, RIG_VFO_CURR, 14085300);
-                rig_set_mode(rig, RIG_VFO_CURR, RIG_MODE_RTTY, RIG_PASSBAND_NORMAL);
-                value_t half;
-                half.f = 0.5f;
-                rig_set_level(rig, RIG_VFO_CURR, RIG_LEVEL_RFPOWER, half);
-            }
+            if (settings_.rig.model == radio::DummyModel)
+                tuneDummyRig(*rig);
         }
-        RadioState state;
-        freq_t frequency = 0;
-        rmode_t mode = RIG_MODE_NONE;
-        pbwidth_t width = 0;
-        value_t power{};
-        ptt_t ptt = RIG_PTT_OFF;
-        if (rig_get_freq(rig, RIG_VFO_CURR, &frequency) != RIG_OK ||
-            rig_get_mode(rig, RIG_VFO_CURR, &mode, &width) != RIG_OK) {
-            trouble(QStringLiteral("the radio does not answer"));
-            rig_close(rig);
-            rig_cleanup(rig);
-            rig = nullptr;
-            msleep(1000);
+        const auto taken = readRadio(*rig, settings_, error);
+        if (!taken) {
+            trouble("the radio does not answer: " + error);
+            rig.reset();
+            if (!pause(RetryReadMs))
+                break;
             continue;
         }
-        state.frequencyHz = frequency;
-        state.mode = modeName(mode);
-        state.shiftHz = settings_.shiftHz;
-        // RFPOWER as a fraction of full output, shown in watts of a 100 W radio.
-        if (rig_get_level(rig, RIG_VFO_CURR, RIG_LEVEL_RFPOWER, &power) == RIG_OK)
-            state.powerWatts = int(power.f * 100 + 0.5f);
-        if (rig_get_ptt(rig, RIG_VFO_CURR, &ptt) == RIG_OK)
-            state.transmitting = ptt != RIG_PTT_OFF;
         if (troubled) {
             troubled = false;
             emit recovered();
         }
-        emit reading(state);
-        msleep(unsigned(settings_.pollMs));
-    }
-    if (rig) {
-        rig_close(rig);
-        rig_cleanup(rig);
+        emit reading(*taken);
+        if (!pause(settings_.pollMs))
+            break;
     }
 }
 

@@ -1,44 +1,61 @@
-// Reads the radio through Hamlib a few times a second on a thread of its own, and hands each
-// reading to the main thread. When the radio cannot be opened or stops answering it says so
-// once, keeps trying, and hands nothing until the radio answers again.
+// Reading the radio: one reading of frequency, mode, power, PTT and tones (readRadio), and a
+// thread that takes one a few times a second (RigReader). The thread opens the radio, says so
+// once when it cannot or when the radio stops answering, tries again, and hands each reading to
+// the main thread. Its waits end at once when it is asked to stop.
 #pragma once
 
-#include "RadioState.h"
+#include "HostSettings.h"
+#include "RadioTexts.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QThread>
-#include <string>
+#include <QWaitCondition>
+#include <chrono>
 
 namespace radiohost {
 
-struct RigSettings {
-    int model = 1;     // Hamlib model: 1 the dummy rig, 2 rigctld, 2014 the TS-2000
-    std::string port;  // serial device, or host:port for rigctld (default localhost:4532)
-    int speed = 0;     // serial speed; 0: the model's default
-    int shiftHz = 170; // the RTTY shift set on the radio
-    int pollMs = 250;
+// The TS-2000's own FSK tones: its menus 40 (FSK tone frequency: 1275 or 2125 Hz) and 38 (FSK
+// shift: 170, 200, 425 or 850 Hz), read with its EX command. Nothing when the radio does not
+// answer them.
+struct RadioTones {
+    int markHz, shiftHz;
 };
+std::optional<RadioTones> readTs2000Tones(radio::HamlibRig &rig, std::string &error);
+
+// One reading; nothing, with error set, when the radio does not give its frequency and mode.
+// Power and PTT are left empty when the radio cannot tell them; the tones are the radio's own
+// (TS-2000 in FSK) or the settings'.
+std::optional<RadioReading> readRadio(radio::HamlibRig &rig, const HostSettings &settings,
+                                      std::string &error);
+
+void tuneDummyRig(radio::HamlibRig &rig);
 
 class RigReader : public QThread {
     Q_OBJECT
 public:
-    explicit RigReader(const RigSettings &settings, QObject *parent = nullptr);
+    explicit RigReader(const HostSettings &settings, QObject *parent = nullptr);
     ~RigReader() override;
 
+    // Asks the thread to end; its current wait ends at once (a Hamlib call under way finishes).
+    void stop();
+
 signals:
-    void reading(const radiohost::RadioState &state);
-    void problem(const QString &what); // one line, once per spell of trouble
+    void reading(const radiohost::RadioReading &reading);
+    void problem(const QString &what); // once per spell of trouble
     void recovered();
 
 protected:
     void run() override;
 
 private:
-    RigSettings settings_;
-};
+    // Waits up to ms; false when asked to stop.
+    bool pause(int ms);
 
-// The TS-2000's name for a Hamlib mode.
-std::string modeName(unsigned long long hamlibMode);
+    HostSettings settings_;
+    QMutex mutex_;
+    QWaitCondition wake_;
+};
 
 } // namespace radiohost

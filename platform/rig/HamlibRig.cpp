@@ -1,5 +1,7 @@
 #include "HamlibRig.h"
 
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 
 namespace radio {
@@ -23,11 +25,17 @@ bool setConf(RIG *rig, const char *name, const std::string &value)
 
 std::string hamlibError(int status)
 {
-    const char *text = rigerror(status);
-    std::string message = text ? text : "unknown Hamlib error";
-    // Hamlib appends a newline and, in some versions, a call trace after it.
+    // rigerror2 is Hamlib's message alone ("IO error"); rigerror adds its recent debug lines,
+    // where the system's reason (a refused connection, a missing device) may stand.
+    std::string message = rigerror2(status);
     if (const auto end = message.find('\n'); end != std::string::npos)
         message.erase(end);
+    const std::string trace = rigerror(status);
+    for (int reason : {ECONNREFUSED, ENOENT, EACCES, EBUSY, ETIMEDOUT, EHOSTUNREACH, ENODEV}) {
+        const std::string text = std::strerror(reason);
+        if (trace.find(text) != std::string::npos)
+            return message + " (" + text + ")";
+    }
     return message;
 }
 
@@ -106,11 +114,28 @@ std::optional<float> HamlibRig::rfPower(std::string &error)
     return level.f;
 }
 
+std::optional<bool> HamlibRig::transmitting(std::string &error)
+{
+    ptt_t ptt = RIG_PTT_OFF;
+    const int status = rig_get_ptt(rig_, RIG_VFO_CURR, &ptt);
+    if (status != RIG_OK) {
+        error = hamlibError(status);
+        return std::nullopt;
+    }
+    return ptt != RIG_PTT_OFF;
+}
+
 std::optional<double> HamlibRig::rfPowerWatts(float level, double frequencyHz, rmode_t mode,
                                               std::string &error)
 {
     unsigned int milliwatts = 0;
-    const int status = rig_power2mW(rig_, &milliwatts, level, freq_t(frequencyHz), mode);
+    int status = rig_power2mW(rig_, &milliwatts, level, freq_t(frequencyHz), mode);
+    // Some radios' power tables name only the plain modes; a reversed one sends the same power.
+    const rmode_t plain = mode == RIG_MODE_RTTYR ? RIG_MODE_RTTY
+                          : mode == RIG_MODE_CWR ? RIG_MODE_CW
+                                                 : RIG_MODE_NONE;
+    if (status != RIG_OK && plain != RIG_MODE_NONE)
+        status = rig_power2mW(rig_, &milliwatts, level, freq_t(frequencyHz), plain);
     if (status != RIG_OK) {
         error = hamlibError(status);
         return std::nullopt;

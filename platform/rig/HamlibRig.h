@@ -37,6 +37,7 @@ public:
     // The mode (RIG_MODE_...) and, for the RF power level, its value 0..1.
     std::optional<rmode_t> mode(std::string &error);
     std::optional<float> rfPower(std::string &error);
+    std::optional<bool> transmitting(std::string &error);
     // The RF power level turned into watts by Hamlib for this radio at this frequency and mode.
     std::optional<double> rfPowerWatts(float level, double frequencyHz, rmode_t mode,
                                        std::string &error);
@@ -45,6 +46,8 @@ public:
     std::optional<std::string> kenwoodCommand(const std::string &command, std::string &error);
 
     int model() const { return model_; }
+    // For calls this layer does not wrap.
+    RIG *handle() const { return rig_; }
 
 private:
     HamlibRig(RIG *rig, int model) : rig_(rig), model_(model) {}

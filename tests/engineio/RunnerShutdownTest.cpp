@@ -19,7 +19,8 @@ public:
     bool read(float *out, std::size_t n) override
     {
         std::fill(out, out + n, 0.0f);
-        std::this_thread::sleep_for(std::chrono::microseconds(long(1e6 * double(n) / SampleRateHz)));
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(long(1e6 * double(n) / SampleRateHz)));
         return true;
     }
 };

@@ -65,8 +65,9 @@ TEST(ReopeningInput, ALostDeviceGivesSilenceAtThePaceOfRealTimeAndIsOpenedAgain)
 {
     FlakyDevice device;
     std::vector<std::string> reports;
-    ReopeningInput input(opener<AudioInput, FlakyInput>(device),
-                         [&](const std::string &fault) { reports.push_back(fault); }, 200ms);
+    ReopeningInput input(
+        opener<AudioInput, FlakyInput>(device),
+        [&](const std::string &fault) { reports.push_back(fault); }, 200ms);
     ASSERT_EQ(input.fault(), "");
     std::vector<float> block(1103); // 0.1 s
     EXPECT_TRUE(input.read(block.data(), block.size()));
@@ -120,8 +121,9 @@ TEST(ReopeningOutput, DropsWhileLostReportsAndRecoversBetweenBlocks)
 {
     FlakyDevice device;
     std::vector<std::string> reports;
-    ReopeningOutput output(opener<AudioOutput, FlakyOutput>(device),
-                           [&](const std::string &fault) { reports.push_back(fault); }, 100ms);
+    ReopeningOutput output(
+        opener<AudioOutput, FlakyOutput>(device),
+        [&](const std::string &fault) { reports.push_back(fault); }, 100ms);
     const float samples[4] = {};
     EXPECT_TRUE(output.write(samples, 4));
     EXPECT_TRUE(output.paced());
