@@ -1,9 +1,11 @@
 // The terminal with the real host program: started through "DDeServerAp" when absent, the
 // dummy rig's values shown, and a frequency set on the radio through rigctld shown within a
 // second.
+#include "ErrorBoxWatch.h"
 #include "QtPrinters.h"
 #include "RTTYMain.h"
 #include "TXMMBtn.h"
+#include "Ts2000Sim.h"
 #include "WinExec.h"
 #include "hostlink/DdeClientConv.h"
 
@@ -113,4 +115,42 @@ TEST_F(HostProgramTest, AFrequencySetThroughRigctldShowsWithinASecond)
     clock.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label3->text() == "14.0800"; }, 3000));
     EXPECT_LT(clock.elapsed(), 1000);
+}
+
+// A TS-2000 that is silent at first: the window keeps its start values (the host publishes
+// nothing it did not read); once it answers, its frequency, reversed mode, FSK shift and power
+// show; silent again, the mode reads NORADIO. No error box at any time.
+TEST_F(HostProgramTest, ATs2000ShowsWhatItSaysAndNothingElse)
+{
+    Ts2000Sim radio;
+    ASSERT_FALSE(radio.device.isEmpty());
+    radio.set("mute");
+    QFile ini(config.filePath("tolmfsk/host.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QString("[rig]\nmodel=2014\nport=%1\npoll_ms=100\n").arg(radio.device).toUtf8());
+    ini.close();
+    ErrorBoxWatch boxes;
+
+    form = std::make_unique<TForm1>();
+    ASSERT_GT(hostPid, 0) << "DDeServerAp was not started";
+    QTest::qWait(1500);
+    EXPECT_EQ(form->Label3->text(), "14.085");
+    EXPECT_EQ(form->label15->text(), "FSK");
+    EXPECT_EQ(form->statusPanelText(4), "");
+    EXPECT_TRUE(form->Label7->isHidden());
+
+    for (const char *line : {"freq 7040000", "mode 9", "power 35", "menu 38 2", "answer"})
+        radio.set(line);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label3->text() == "7.0400"; }, 8000))
+        << form->Label3->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->statusPanelText(4) == "035 watts"; }, 3000))
+        << form->statusPanelText(4).toStdString();
+    EXPECT_EQ(form->label15->text(), "FSKR");
+    EXPECT_EQ(form->Label8->text(), "425");
+    EXPECT_TRUE(form->Label7->isHidden());
+
+    radio.set("mute");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->label15->text() == "NORADIO"; }, 10000));
+    EXPECT_EQ(form->Label3->text(), "7.0400");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.shown.join(" | ").toStdString();
 }

@@ -3,6 +3,7 @@
 // records at the system-call level.
 #include "EngineEdges.h"
 #include "Rigctld.h"
+#include "Ts2000Sim.h"
 
 #include <QFile>
 #include <csignal>
@@ -114,6 +115,28 @@ TEST_F(CatPttTest, WithPttOffTheRadioIsNotKeyed)
     QTest::qWait(300);
     EXPECT_EQ(rigctld.ptt(), 0);
     engine.command(enginelink::CmdTransmitControl, enginelink::TxStopNow);
+}
+
+// CAT PTT straight to a TS-2000 on its serial port: the radio transmits while the text goes
+// out, and is back on receive once it is out.
+TEST(Ts2000Ptt, TheRadioTransmitsWhileTheTextGoesOut)
+{
+    Ts2000Sim radio;
+    ASSERT_FALSE(radio.device.isEmpty());
+    EngineConfig config;
+    config.write(QString("[audio]\nsource=demo\n[ptt]\nmethod=cat\nport=%1\nhamlib_model=2014\n")
+                     .arg(radio.device));
+    EngineLinkClient engine(config.environment());
+    ASSERT_TRUE(engine.start()) << engine.errors.toStdString();
+    ASSERT_TRUE(engine.waitFor([&] { return engine.errors.contains("PTT is ready"); }, 10000))
+        << engine.errors.toStdString();
+    EXPECT_EQ(radio.transmitting(), 0);
+    transmit(engine, "RYRY DE ZZ9ZZZ K");
+    ASSERT_TRUE(engine.waitFor([&] { return engine.pttMessages(1) > 0; }, 5000));
+    EXPECT_TRUE(engine.waitFor([&] { return radio.transmitting() == 1; }, 2000));
+    ASSERT_TRUE(engine.waitFor([&] { return engine.pttMessages(0) > 0; }, 15000));
+    EXPECT_TRUE(engine.waitFor([&] { return radio.transmitting() == 0; }, 2000));
+    EXPECT_EQ(engine.count<enginelink::NoticeMsg>(), 0u) << noticeTexts(engine);
 }
 
 // A radio that is not there shows at once, not when the operator first transmits.
