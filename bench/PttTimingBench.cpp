@@ -5,6 +5,7 @@
 // on after its last.
 //   bench-ptt-timing [TRANSMISSIONS]
 #include "EngineLinkClient.h"
+#include "ModemLineLog.h"
 #include "SoundServer.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <pty.h>
 #include <pulse/simple.h>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -104,17 +106,13 @@ struct LineEdge {
     bool on;
 };
 
+// The RTS edges the shim recorded.
 std::vector<LineEdge> readEdges(const QString &path)
 {
     std::vector<LineEdge> edges;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return edges;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QList<QByteArray> f = line.split(' ');
-        if (f.size() == 4 && (f[1] == "BIS" || f[1] == "BIC") && f[2] == "4") // TIOCM_RTS
-            edges.push_back({f[0].toLongLong(), f[1] == "BIS"});
-    }
+    for (const ModemLineCall &call : readModemLineLog(path))
+        if ((call.op == "BIS" || call.op == "BIC") && call.bits == TIOCM_RTS)
+            edges.push_back({call.atNs, call.op == "BIS"});
     return edges;
 }
 

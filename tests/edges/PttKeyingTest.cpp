@@ -2,6 +2,7 @@
 // with rigctl; and serial RTS/DTR on a pseudo-terminal, whose modem lines a shim answers and
 // records at the system-call level.
 #include "EngineEdges.h"
+#include "ModemLineLog.h"
 #include "Rigctld.h"
 #include "Ts2000Sim.h"
 
@@ -171,29 +172,6 @@ TEST(PttFaults, APortThatIsNotThereIsReported)
 
 namespace {
 
-// One recorded modem-line call of the shim.
-struct LineCall {
-    long long atNs;
-    std::string op;
-    int bits, linesAfter;
-};
-
-std::vector<LineCall> readShimLog(const QString &path)
-{
-    std::vector<LineCall> calls;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return calls;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QList<QByteArray> f = line.split(' ');
-        if (f.size() == 4)
-            calls.push_back({f[0].toLongLong(), f[1].toStdString(), f[2].toInt(), f[3].toInt()});
-    }
-    return calls;
-}
-
-constexpr int DtrAfter = 1, RtsAfter = 2; // the shim's note of the lines after a call
-
 class SerialPttTest : public ::testing::TestWithParam<const char *> {};
 
 } // namespace
@@ -226,7 +204,7 @@ TEST_P(SerialPttTest, OnlyTheConfiguredLineEverRises)
     ::close(controller);
     ::close(device);
 
-    const auto calls = readShimLog(config.path("lines.log"));
+    const auto calls = readModemLineLog(config.path("lines.log"));
     ASSERT_FALSE(calls.empty()) << "the engine never touched the port's lines";
     QFile log(config.path("lines.log"));
     log.open(QIODevice::ReadOnly);
@@ -234,7 +212,7 @@ TEST_P(SerialPttTest, OnlyTheConfiguredLineEverRises)
     // First thing: both lines down.
     EXPECT_EQ(calls.front().linesAfter, 0) << calls.front().op << " " << calls.front().bits;
     int rises = 0;
-    for (const LineCall &call : calls) {
+    for (const ModemLineCall &call : calls) {
         EXPECT_EQ(call.linesAfter & ~keyedAfter, 0) << "the other line rose: " << call.op;
         rises += (call.op == "BIS" && call.bits == keyedBit);
     }
