@@ -3,6 +3,7 @@
 #pragma once
 
 #include "EngineLinkProtocol.h"
+#include "SwitchWords.h"
 
 #include <cstdint>
 
@@ -23,20 +24,19 @@ using enum enginelink::TransmitControl;
 constexpr std::int16_t OptionBeforeTransmit = 1;
 constexpr std::int16_t OptionAfterConfigure = 8;
 
-// Switch words sent by the demodulator's buttons (their meaning: docs/engine-link.md).
-constexpr std::int32_t SwitchOff = 0;
-constexpr std::int32_t SwitchAfc = 4;
-constexpr std::int32_t SwitchNet = 12;
-constexpr std::int32_t SwitchAtc = 20;
-constexpr std::int32_t SwitchTxBandpass = 36;
-constexpr std::int32_t SwitchLms = 68;
-constexpr std::int32_t SwitchSquelch = 132;
-constexpr std::int32_t SwitchReverse = 260;
-constexpr std::int32_t SwitchUnshiftOnSpace = 516;
-constexpr std::int32_t SwitchNotchOff = 8196;
-constexpr std::int32_t SwitchNotchOn = -8;
-// The switch word sent at START: every demodulator switch back to its default.
-constexpr std::int32_t SwitchResetAll = -128;
+// Switch words sent by the demodulator's buttons: the engine link's own (enginelink).
+using enginelink::SwitchAfc;
+using enginelink::SwitchAtc;
+using enginelink::SwitchLms;
+using enginelink::SwitchNet;
+using enginelink::SwitchNotchOff;
+using enginelink::SwitchNotchOn;
+using enginelink::SwitchResetAll;
+using enginelink::SwitchReverse;
+using enginelink::SwitchSquelch;
+using enginelink::SwitchTxBandpass;
+using enginelink::SwitchUnshiftOnSpace;
+constexpr std::int32_t SwitchOff = enginelink::SwitchRelease;
 
 // The standard tones, in Hz.
 constexpr std::int16_t StandardMarkHz = 2125;

@@ -182,18 +182,20 @@ void EngineCore::transmit(float *tx, std::size_t n)
 std::vector<std::int32_t> EngineCore::statusRecord() const
 {
     const ReceiverSettings &s = receiver_.settings();
-    return {12,
-            receiver_.signalLevel(),
-            squelchLevel_,
-            receiver_.squelchOpen() ? 1 : 0,
-            std::int32_t(std::lround(s.markHz)),
-            std::int32_t(std::lround(s.spaceHz)),
-            s.notch ? std::int32_t(std::lround(notchHz_)) : 0,
-            0,
-            std::int32_t(std::lround(baud_ * 100)),
-            switches_.word(),
-            transmitter_.transmitting() ? 1 : 0,
-            overflowTotal_};
+    std::vector<std::int32_t> record(StatusFieldsKnown, 0);
+    record[StatusFieldCount] = StatusFieldsKnown;
+    record[StatusSignalLevel] = receiver_.signalLevel();
+    record[StatusSquelchLevel] = squelchLevel_;
+    record[StatusSquelchOpen] = receiver_.squelchOpen() ? 1 : 0;
+    record[StatusMarkHz] = std::int32_t(std::lround(s.markHz));
+    record[StatusSpaceHz] = std::int32_t(std::lround(s.spaceHz));
+    record[StatusNotch1Hz] = s.notch ? std::int32_t(std::lround(notchHz_)) : 0;
+    record[StatusBaudX100] = std::int32_t(std::lround(baud_ * 100));
+    record[StatusSwitchWord] = switches_.word();
+    record[StatusTransmitting] = transmitter_.transmitting() ? 1 : 0;
+    record[StatusOverflow] = overflowTotal_;
+    record[StatusTxBuffered] = std::int32_t(transmitter_.buffered());
+    return record;
 }
 
 } // namespace rtty

@@ -60,7 +60,7 @@ private:
     Switches switches_;
     double markHz_ = 2125, spaceHz_ = 2295; // as the operator set them
     double baud_ = 45.45;
-    double notchHz_ = 1000;
+    double notchHz_ = 500; // as the terminal's notch field starts
     int squelchLevel_ = 300;
     std::int32_t overflow_ = 0, overflowTotal_ = 0;
     std::size_t sinceStatus_ = 0;

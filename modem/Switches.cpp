@@ -1,31 +1,31 @@
 #include "Switches.h"
 
+#include "SwitchWords.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
 
 namespace rtty {
 
+using namespace enginelink;
+
 namespace {
-constexpr std::int32_t OnMark = 4;
-constexpr std::int32_t NotchOnWord = -8;
-constexpr std::int32_t NotchOffWord = 8196;
-constexpr std::int32_t ResetWord = -128;
-constexpr std::array<std::pair<std::int32_t, Function>, 8> Bits = {{
-    {8, Function::Net},
-    {16, Function::Atc},
-    {32, Function::TxBandpass},
-    {64, Function::Lms},
-    {128, Function::Squelch},
-    {256, Function::Reverse},
-    {512, Function::UnshiftOnSpace},
-    {8192, Function::Notch},
+constexpr std::array<std::pair<SwitchBit, Function>, 8> Bits = {{
+    {SwitchBitNet, Function::Net},
+    {SwitchBitAtc, Function::Atc},
+    {SwitchBitBpf, Function::TxBandpass},
+    {SwitchBitLms, Function::Lms},
+    {SwitchBitSql, Function::Squelch},
+    {SwitchBitRev, Function::Reverse},
+    {SwitchBitUos, Function::UnshiftOnSpace},
+    {SwitchBitNotch, Function::Notch},
 }};
 } // namespace
 
 std::int32_t Switches::word() const
 {
-    std::int32_t bits = on(Function::Afc) ? OnMark : 0;
+    std::int32_t bits = on(Function::Afc) ? SwitchOnMark : 0;
     for (const auto &[bit, function] : Bits)
         if (on(function))
             bits |= bit;
@@ -47,17 +47,17 @@ void Switches::set(Function f, bool on)
 bool Switches::apply(std::int32_t word)
 {
     switch (word) {
-    case 0:
+    case SwitchRelease:
         if (!onInOrder_.empty())
             onInOrder_.pop_back();
         return true;
-    case NotchOnWord:
+    case SwitchNotchOn:
         set(Function::Notch, true);
         return true;
-    case NotchOffWord:
+    case SwitchNotchOff:
         set(Function::Notch, false);
         return true;
-    case ResetWord: {
+    case SwitchResetAll: {
         const bool afc = on(Function::Afc);
         onInOrder_.clear();
         if (afc)
@@ -67,17 +67,19 @@ bool Switches::apply(std::int32_t word)
     default:
         break;
     }
-    if (word < 0 || !(word & OnMark))
+    const bool switchOn = word > 0 && (word & SwitchOnMark);
+    const bool switchOff = word > 0 && (word & SwitchOffMark) && !(word & SwitchOnMark);
+    if (!switchOn && !switchOff)
         return false;
-    const std::int32_t named = word & ~OnMark;
+    const std::int32_t named = word & ~(SwitchOnMark | SwitchOffMark);
     if (named == 0) {
-        set(Function::Afc, true);
+        set(Function::Afc, switchOn);
         return true;
     }
     bool any = false;
     for (const auto &[bit, function] : Bits) {
         if (named & bit) {
-            set(function, true);
+            set(function, switchOn);
             any = true;
         }
     }

@@ -1,8 +1,10 @@
-// The engine's switch word (docs/engine-link.md): each word the terminal sends switches one of
-// the demodulator's and modulator's functions on or off. Bit 2 (4) marks a word that switches
-// a function on; the bits above it name the function, and with none of them set the word
-// switches AFC on. 0 switches off the function most recently switched on that is still on.
-// -8 switches the notch on, 8196 switches it off, and -128 switches everything off but AFC.
+// The engine's switch word (docs/engine-link.md, platform/wire/SwitchWords.h): each word the
+// terminal sends switches one of the demodulator's and modulator's functions on or off. Bit 2
+// (4) marks a word that switches a function on, bit 1 (2) one that switches it off; the bits
+// above name the function, and with none of them set the word names AFC. 0 switches off the
+// function most recently switched on that is still on (the terminal's engine library sends
+// the explicit word instead). -8 switches the notch on, 8196 switches it off, and -128
+// switches everything off but AFC.
 #pragma once
 
 #include <cstdint>

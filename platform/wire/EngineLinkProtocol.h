@@ -3,6 +3,7 @@
 // checks. Plain C++, no I/O.
 #pragma once
 
+#include "DataBlocks.h"
 #include "Frames.h"
 
 #include <cstdint>
@@ -16,9 +17,6 @@ namespace enginelink {
 inline constexpr char Magic[4] = {'T', 'L', 'M', 'E'};
 constexpr std::uint16_t Version = 1;
 constexpr std::size_t MaxFrameBytes = 8192;
-constexpr std::int16_t MaxFftValues = 2048;
-constexpr std::int32_t MaxXyPoints = 4096;
-constexpr std::int32_t MaxStatusFields = 64;
 constexpr std::size_t MaxTextBytes = 4096;
 
 enum Type : std::uint8_t {

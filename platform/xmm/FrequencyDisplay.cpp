@@ -64,7 +64,7 @@ QVector<std::int16_t> FrequencyDisplay::columnsFromBlock(const std::int16_t *val
                                                          std::int16_t sampleRate) const
 {
     const int pixels = width();
-    QVector<std::int16_t> columns(std::max(0, pixels), xmm::FftFloorCentiDb);
+    QVector<std::int16_t> columns(std::max(0, pixels), enginelink::FftFloorCentiDb);
     if (values == nullptr || size <= 0 || sampleRate <= 0 || pixels <= 0 || widthHz_ <= 0)
         return columns;
     const double binHz = sampleRate / (2.0 * size);

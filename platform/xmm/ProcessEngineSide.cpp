@@ -9,8 +9,10 @@
 namespace xmm {
 
 namespace {
-constexpr std::size_t MaxHeldRequests = 256;
-}
+// Requests made while the engine starts are held up to this many bytes (far beyond anything an
+// operator sends in the seconds before the hello).
+constexpr std::size_t MaxHeldBytes = 8 << 20;
+} // namespace
 
 ProcessEngineSide::ProcessEngineSide(QObject *parent)
     : EngineSide(parent), reader_(enginelink::MaxFrameBytes)
@@ -45,6 +47,7 @@ void ProcessEngineSide::start(const QString &commandLine)
     version_.clear();
     connected_ = false;
     held_.clear();
+    heldBytes_ = 0;
     reader_ = wire::FrameReader(enginelink::MaxFrameBytes);
     const auto invocation = resolveEngineCommandLine(
         commandLine, besideDir_.isNull() ? QCoreApplication::applicationDirPath() : besideDir_,
@@ -135,6 +138,7 @@ void ProcessEngineSide::readEngine()
             for (const auto &request : held_)
                 send(request);
             held_.clear();
+            heldBytes_ = 0;
             emit engineConnected();
             continue;
         }
@@ -172,8 +176,10 @@ void ProcessEngineSide::readEngine()
 void ProcessEngineSide::send(const std::vector<std::uint8_t> &frame)
 {
     if (!connected_) {
-        if (isRunning() && held_.size() < MaxHeldRequests)
+        if (isRunning() && heldBytes_ + frame.size() <= MaxHeldBytes) {
+            heldBytes_ += frame.size();
             held_.push_back(frame);
+        }
         return;
     }
     process_.write(reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
@@ -195,11 +201,17 @@ void ProcessEngineSide::setOption(std::int16_t option)
     send(enginelink::encode(enginelink::TerminalMessage{enginelink::SetOptionMsg{option}}));
 }
 
+// A text longer than a message holds goes as several, in order; the engine's buffer joins them.
 void ProcessEngineSide::sendText(const QString &text)
 {
     const QByteArray latin1 = text.toLatin1();
-    send(enginelink::encode(
-        enginelink::TerminalMessage{enginelink::SendTextMsg{latin1.toStdString()}}));
+    qsizetype at = 0;
+    do {
+        const qsizetype n = std::min<qsizetype>(latin1.size() - at, enginelink::MaxTextBytes);
+        send(enginelink::encode(
+            enginelink::TerminalMessage{enginelink::SendTextMsg{latin1.mid(at, n).toStdString()}}));
+        at += n;
+    } while (at < latin1.size());
 }
 
 void ProcessEngineSide::setPtt(bool on)

@@ -1,7 +1,8 @@
 // The engine side that runs the engine as a child process and speaks the engine link with it
 // over its standard input and output (docs/engine-link.md). The engine must greet within
 // HelloTimeoutMs or it counts as not started. Stopping asks it to quit, then kills it after
-// StopGraceMs. Requests made while it starts are held until it has greeted.
+// StopGraceMs. Requests made while it starts are held until it has greeted. A text of any
+// length goes to the engine whole, in as many messages as it takes.
 //
 // Disconnection statuses: 2 the program could not be started, did not greet in time, or broke
 // the link before greeting; 0 a running engine could not be stopped; 3 a connected engine
@@ -57,6 +58,7 @@ private:
     QTimer helloTimer_;
     wire::FrameReader reader_;
     std::vector<std::vector<std::uint8_t>> held_; // requests made before the hello
+    std::size_t heldBytes_ = 0;
     QString besideDir_;
     QString version_;
     std::int32_t demSampleFreq_ = 0;

@@ -17,9 +17,11 @@ void TXMMLvl::DrawNMMR(const std::int32_t *pNMMR)
     noteCall("DrawNMMR");
     if (pNMMR == nullptr)
         return;
-    signal_ = std::clamp<int>(xmm::statusField(pNMMR, xmm::StatusSignalLevel), 0, TopLevel);
-    squelch_ = std::clamp<int>(xmm::statusField(pNMMR, xmm::StatusSquelchLevel), 0, TopLevel);
-    open_ = xmm::statusField(pNMMR, xmm::StatusSquelchOpen) != 0;
+    signal_ =
+        std::clamp<int>(enginelink::statusField(pNMMR, enginelink::StatusSignalLevel), 0, TopLevel);
+    squelch_ = std::clamp<int>(enginelink::statusField(pNMMR, enginelink::StatusSquelchLevel), 0,
+                               TopLevel);
+    open_ = enginelink::statusField(pNMMR, enginelink::StatusSquelchOpen) != 0;
     update();
 }
 

@@ -1,7 +1,37 @@
 #include "TXMMR.h"
 
+#include "EngineLinkProtocol.h"
 #include "EngineSide.h"
 #include "ProcessEngineSide.h"
+#include "SwitchWords.h"
+#include "TXMMBtn.h"
+
+namespace {
+
+// The function a button's EngineSwitch names.
+std::optional<enginelink::SwitchBit> switchBit(const QString &name)
+{
+    using namespace enginelink;
+    static const std::pair<const char *, SwitchBit> names[] = {
+        {"AFC", SwitchBitAfc}, {"NET", SwitchBitNet}, {"ATC", SwitchBitAtc},
+        {"BPF", SwitchBitBpf}, {"LMS", SwitchBitLms}, {"SQL", SwitchBitSql},
+        {"REV", SwitchBitRev}, {"UOS", SwitchBitUos}, {"NOT", SwitchBitNotch},
+    };
+    for (const auto &[text, bit] : names)
+        if (name == QLatin1String(text))
+            return bit;
+    return std::nullopt;
+}
+
+std::int32_t wordFor(enginelink::SwitchBit bit, bool on)
+{
+    using namespace enginelink;
+    if (bit == SwitchBitNotch)
+        return on ? SwitchNotchOn : SwitchNotchOff;
+    return on ? switchOn(bit) : switchOff(bit);
+}
+
+} // namespace
 
 TXMMR::TXMMR(QObject *parent)
     : QObject(parent), ObservedControl(this), side_(std::make_unique<xmm::ProcessEngineSide>())
@@ -23,7 +53,10 @@ void TXMMR::bindSide()
 {
     using xmm::EngineSide;
     EngineSide *side = side_.get();
-    connect(side, &EngineSide::engineConnected, this, &TXMMR::OnConnected);
+    connect(side, &EngineSide::engineConnected, this, [this] {
+        syncEngine();
+        emit OnConnected();
+    });
     connect(side, &EngineSide::engineDisconnected, this, &TXMMR::OnDisconnected);
     connect(side, &EngineSide::charReceived, this, &TXMMR::OnCharRcvd);
     connect(side, &EngineSide::pttChanged, this, &TXMMR::OnPttEvent);
@@ -36,6 +69,8 @@ void TXMMR::bindSide()
 bool TXMMR::PostCommand(std::int32_t command, std::int32_t value)
 {
     noteCall("PostCommand", QStringLiteral("%1, %2").arg(command).arg(value));
+    if (command == enginelink::CmdNotchHz)
+        notchHz_ = value;
     if (!side_->isRunning())
         return false;
     side_->postCommand(command, value);
@@ -47,8 +82,34 @@ bool TXMMR::SetSwitch(std::int32_t word)
     noteCall("SetSwitch", QString::number(word));
     if (!side_->isRunning())
         return false;
-    side_->setSwitch(word);
+    side_->setSwitch(engineWord(word));
     return true;
+}
+
+std::int32_t TXMMR::engineWord(std::int32_t word) const
+{
+    const TXMMBtn *button = TXMMBtn::clicking();
+    if (word != enginelink::SwitchRelease || !button)
+        return word;
+    const auto bit = switchBit(button->EngineSwitch());
+    return bit ? wordFor(*bit, false) : word;
+}
+
+void TXMMR::syncEngine()
+{
+    if (QObject *window = parent()) {
+        for (const TXMMBtn *button : window->findChildren<TXMMBtn *>()) {
+            const auto bit = switchBit(button->EngineSwitch());
+            if (!bit)
+                continue;
+            // The AFC button is pressed in while AFC is off.
+            const bool on =
+                *bit == enginelink::SwitchBitAfc ? !button->isPressed() : button->isPressed();
+            side_->setSwitch(wordFor(*bit, on));
+        }
+    }
+    if (notchHz_)
+        side_->postCommand(enginelink::CmdNotchHz, *notchHz_);
 }
 
 bool TXMMR::SetOption(std::int16_t option)

@@ -2,6 +2,11 @@
 // Operations and properties forward to an EngineSide; the side's events come back as the
 // control's On... signals, on the UI thread. Results of operations are true when the request
 // was handed to a running engine.
+//
+// The control keeps the engine's functions as the window's toggle buttons (TXMMBtn with an
+// EngineSwitch) show them: a release (SetSwitch(0)) made by a button's click switches off that
+// button's own function, and each time an engine connects it is told the state of every such
+// button and the notch frequency last set, so that a new engine starts where the window is.
 #pragma once
 
 #include "CallObserver.h"
@@ -10,6 +15,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace xmm {
 class EngineSide;
@@ -51,7 +57,12 @@ signals:
 
 private:
     void bindSide();
+    // The word for the engine: a button's release names its function.
+    std::int32_t engineWord(std::int32_t word) const;
+    // Tells a newly connected engine what the window's buttons show.
+    void syncEngine();
 
     std::unique_ptr<xmm::EngineSide> side_;
     QString invokeCommand_;
+    std::optional<std::int32_t> notchHz_; // the last notch frequency sent
 };

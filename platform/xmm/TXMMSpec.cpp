@@ -30,10 +30,10 @@ void TXMMSpec::DrawNMMR(const std::int32_t *pNMMR)
     noteCall("DrawNMMR");
     if (pNMMR == nullptr)
         return;
-    markHz_ = std::int16_t(xmm::statusField(pNMMR, xmm::StatusMarkHz, markHz_));
-    spaceHz_ = std::int16_t(xmm::statusField(pNMMR, xmm::StatusSpaceHz, spaceHz_));
-    notch1Hz_ = std::int16_t(xmm::statusField(pNMMR, xmm::StatusNotch1Hz, notch1Hz_));
-    notch2Hz_ = std::int16_t(xmm::statusField(pNMMR, xmm::StatusNotch2Hz, notch2Hz_));
+    markHz_ = std::int16_t(enginelink::statusField(pNMMR, enginelink::StatusMarkHz, markHz_));
+    spaceHz_ = std::int16_t(enginelink::statusField(pNMMR, enginelink::StatusSpaceHz, spaceHz_));
+    notch1Hz_ = std::int16_t(enginelink::statusField(pNMMR, enginelink::StatusNotch1Hz, notch1Hz_));
+    notch2Hz_ = std::int16_t(enginelink::statusField(pNMMR, enginelink::StatusNotch2Hz, notch2Hz_));
     update();
 }
 

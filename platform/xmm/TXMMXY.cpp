@@ -18,7 +18,7 @@ void TXMMXY::DrawXY(const std::int32_t *pXY)
     if (pXY == nullptr)
         return;
     const std::int32_t count = pXY[0];
-    if (count > 0 && count <= xmm::MaxXyPoints) {
+    if (count > 0 && count <= enginelink::MaxXyPoints) {
         points_.reserve(count);
         for (std::int32_t i = 0; i < count; ++i) {
             const double x = std::clamp(pXY[1 + 2 * i], -32768, 32767) / 32768.0;

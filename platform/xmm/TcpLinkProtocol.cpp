@@ -10,7 +10,7 @@ std::optional<ClientMessage> decodeFft(wire::PayloadReader &in)
 {
     const auto size = in.i16();
     const auto rate = in.i16();
-    if (!size || !rate || *size <= 0 || *size > MaxFftValues || *rate <= 0)
+    if (!size || !rate || *size <= 0 || *size > enginelink::MaxFftValues || *rate <= 0)
         return std::nullopt;
     Fft fft{*rate, std::vector<std::int16_t>(std::size_t(*size))};
     for (auto &value : fft.values) {
@@ -25,7 +25,7 @@ std::optional<ClientMessage> decodeFft(wire::PayloadReader &in)
 std::optional<ClientMessage> decodeXy(wire::PayloadReader &in)
 {
     const auto count = in.i32();
-    if (!count || *count < 0 || *count > xmm::MaxXyPoints)
+    if (!count || *count < 0 || *count > enginelink::MaxXyPoints)
         return std::nullopt;
     Xy xy{std::vector<std::int32_t>(1 + 2 * std::size_t(*count))};
     xy.block[0] = *count;
@@ -41,7 +41,7 @@ std::optional<ClientMessage> decodeXy(wire::PayloadReader &in)
 std::optional<ClientMessage> decodeStatus(wire::PayloadReader &in)
 {
     const auto count = in.i32();
-    if (!count || *count < 1 || *count > MaxStatusFields)
+    if (!count || *count < 1 || *count > enginelink::MaxStatusFields)
         return std::nullopt;
     Status status{std::vector<std::int32_t>(std::size_t(*count))};
     status.record[0] = *count;

@@ -15,8 +15,6 @@ inline constexpr char Magic[4] = {'T', 'L', 'M', 'T'};
 constexpr std::uint16_t Version = 1;
 constexpr std::uint16_t DefaultPort = 52741; // on 127.0.0.1 only
 constexpr std::size_t MaxFrameBytes = 8192;
-constexpr std::int16_t MaxFftValues = 2048;
-constexpr std::int32_t MaxStatusFields = 64;
 
 enum Type : std::uint8_t {
     // client to terminal

@@ -1,4 +1,5 @@
-// The blocks that the engine hands to the display controls, one definition for both sides.
+// The blocks that the engine hands to the display controls, one definition for the engine,
+// both links (the engine link and the TCP link) and the display controls.
 //
 // FFT block:     `size` int16 values; value i is the power around i * sampfreq / (2 * size) Hz,
 //                in hundredths of a dB relative to a full-scale sine (so -12000 is -120 dB).
@@ -10,7 +11,7 @@
 
 #include <cstdint>
 
-namespace xmm {
+namespace enginelink {
 
 // Field indices of the status record. New fields go at the end.
 enum StatusField : int {
@@ -25,8 +26,9 @@ enum StatusField : int {
     StatusBaudX100 = 8,      // 4545, 7500
     StatusSwitchWord = 9,    // the engine's switch word
     StatusTransmitting = 10, // 0 receiving, 1 transmitting
-    StatusOverflow = 11,     // samples clipped at full scale since the count was last read
-    StatusFieldsKnown = 12   // the number of fields defined here
+    StatusOverflow = 11,     // samples clipped at full scale since the engine started
+    StatusTxBuffered = 12,   // characters waiting in the transmit buffer
+    StatusFieldsKnown = 13   // the number of fields defined here
 };
 
 // Reads field `index` of a status record, or `fallback` when the record is shorter.
@@ -37,10 +39,12 @@ inline std::int32_t statusField(const std::int32_t *record, int index, std::int3
     return record[index];
 }
 
-// Largest number of points an XY block may carry; a reader ignores a larger count.
+// The largest blocks a link carries; a reader refuses larger ones.
+constexpr std::int16_t MaxFftValues = 2048;
 constexpr std::int32_t MaxXyPoints = 4096;
+constexpr std::int32_t MaxStatusFields = 64;
 
 // Range of the values of an FFT block: hundredths of a dB, -327.68 dB .. 0 dB full scale.
 constexpr std::int16_t FftFloorCentiDb = -12000;
 
-} // namespace xmm
+} // namespace enginelink
