@@ -32,9 +32,15 @@ QString optionsText()
            Break + QStringLiteral("                                    ");
 }
 
+QString shownText(const QString &text)
+{
+    // Qt would draw the carriage return as a second break: each stored break is one line.
+    return QString(text).replace(Break, QStringLiteral("\n"));
+}
+
 void showInfoBox(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, shownText(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -16,7 +16,11 @@ QString aboutText();
 QString helpText();
 QString optionsText();
 
-// A modal box with one OK button and no icon; returns once the operator has closed it.
+// The text as the box shows it: each stored break ("\n\r") one line break.
+QString shownText(const QString &text);
+
+// A modal box with one OK button and no icon, showing shownText(text); returns once the
+// operator has closed it.
 void showInfoBox(QWidget *parent, const QString &title, const QString &text);
 
 } // namespace infoboxes

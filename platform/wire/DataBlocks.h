@@ -9,6 +9,7 @@
 //                so that a reader can tell which of the later fields an engine provides.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace enginelink {
@@ -43,6 +44,8 @@ inline std::int32_t statusField(const std::int32_t *record, int index, std::int3
 constexpr std::int16_t MaxFftValues = 2048;
 constexpr std::int32_t MaxXyPoints = 4096;
 constexpr std::int32_t MaxStatusFields = 64;
+// The payload of the largest block: an XY block of MaxXyPoints.
+constexpr std::size_t MaxBlockBytes = 4 + 8 * std::size_t(MaxXyPoints);
 
 // Range of the values of an FFT block: hundredths of a dB, -327.68 dB .. 0 dB full scale.
 constexpr std::int16_t FftFloorCentiDb = -12000;

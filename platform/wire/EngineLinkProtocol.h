@@ -16,8 +16,9 @@ namespace enginelink {
 
 inline constexpr char Magic[4] = {'T', 'L', 'M', 'E'};
 constexpr std::uint16_t Version = 1;
-constexpr std::size_t MaxFrameBytes = 8192;
-constexpr std::size_t MaxTextBytes = 4096;
+// The largest frame: its type byte and the largest block (an XY block of MaxXyPoints).
+constexpr std::size_t MaxFrameBytes = 1 + MaxBlockBytes;
+constexpr std::size_t MaxTextBytes = 4096; // a longer text goes as several messages
 
 enum Type : std::uint8_t {
     // terminal to engine

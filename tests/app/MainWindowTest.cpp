@@ -8,6 +8,7 @@
 #include "WindowFixture.h"
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -170,8 +171,20 @@ TEST_F(MainWindowTest, OnlyListedWidgetsCarryTooltips)
 TEST_F(MainWindowTest, WindowCaptionSizeAndPlace)
 {
     EXPECT_EQ(form->windowTitle(), "TOLM FSK 1.0");
-    EXPECT_EQ(form->size(), QSize(744, 598));
     EXPECT_EQ(form->pos(), QPoint(161, 38));
+    // What the operator sees at the designed 744 x 598: every widget shown whole, none cut by
+    // the window's edges, and the status bar along the bottom edge.
+    const QImage shown = form->grab().toImage();
+    EXPECT_EQ(shown.size(), QSize(744, 598));
+    for (const QWidget *widget : form->findChildren<QWidget *>()) {
+        if (!widget->isVisible() || widget->isWindow())
+            continue;
+        const QRect area(widget->mapTo(form.get(), QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(form->rect().contains(area))
+            << widget->objectName().toStdString() << " reaches beyond the window";
+    }
+    EXPECT_EQ(form->StatusBar1->mapTo(form.get(), QPoint(0, 0)).y() + form->StatusBar1->height(),
+              form->height());
     EXPECT_EQ(form->font().family(), "MS Sans Serif");
     EXPECT_EQ(form->font().pointSize(), 8);
     EXPECT_EQ(form->Text->font().family(), "Courier New");

@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QMenu>
+#include <QDir>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +15,8 @@
 namespace {
 
 struct Box {
+    int lines = 0;          // the lines the box's text takes on screen
+    int linesOfText = 0;    // the lines its text holds
     QString title;
     QString text;
     QStringList logWhileOpen;
@@ -27,6 +31,14 @@ void answerNextBox(Box *box, const FakeEngineSide *engine)
         ASSERT_NE(shown, nullptr);
         box->title = shown->windowTitle();
         box->text = shown->text();
+        if (auto *label = shown->findChild<QLabel *>("qt_msgbox_label")) {
+            const QMargins margins = label->contentsMargins();
+            const int height = label->sizeHint().height() - margins.top() - margins.bottom() -
+                               2 * label->margin();
+            box->lines = qRound(double(height) / label->fontMetrics().lineSpacing());
+
+            box->linesOfText = int(label->text().count('\n')) + 1;
+        }
         box->logWhileOpen = engine->log;
         shown->button(QMessageBox::Ok)->click();
     });
@@ -105,13 +117,24 @@ TEST_F(MenusTest, AboutAndHelpShowTheirBoxesAndDoNothingElse)
     answerNextBox(&help, engine);
     form->Help2->trigger();
     EXPECT_EQ(about.title, "About TOLM FSK");
-    EXPECT_EQ(about.text.count("\n\r"), 6);
+    EXPECT_EQ(infoboxes::aboutText().count("\n\r"), 6);
     EXPECT_TRUE(about.text.contains("TS-2000"));
     EXPECT_EQ(help.title, "About TOLM FSK Help");
-    EXPECT_EQ(help.text, "  The Help file is part of the main TOLM II Help File.   \n\r"
-                         "                     TOLM FSK for TS-2000\n\r\n\r \n\r\n\r"
-                         "           Access Help from TOLM main screen.     ");
+    EXPECT_EQ(infoboxes::helpText(),
+              "  The Help file is part of the main TOLM II Help File.   \n\r"
+              "                     TOLM FSK for TS-2000\n\r\n\r \n\r\n\r"
+              "           Access Help from TOLM main screen.     ");
     EXPECT_TRUE(engine->log.isEmpty());
+    // Each stored break is one line on screen: the Help box's six lines take six lines, and
+    // the About box's seven take seven, or eight where the box wraps its longest line.
+    EXPECT_FALSE(about.text.contains('\r'));
+    EXPECT_FALSE(help.text.contains('\r'));
+    EXPECT_EQ(help.linesOfText, 6);
+    EXPECT_EQ(help.lines, 6);
+    EXPECT_EQ(about.linesOfText, 7);
+    EXPECT_GE(about.lines, 7);
+    EXPECT_LE(about.lines, 8);
+    EXPECT_EQ(help.text, infoboxes::shownText(infoboxes::helpText()));
 }
 
 TEST_F(MenusTest, NotYetAvailableSendsOptionEightOnlyAfterOk)
@@ -120,9 +143,11 @@ TEST_F(MenusTest, NotYetAvailableSendsOptionEightOnlyAfterOk)
     answerNextBox(&options, engine);
     form->notyetavailable1->trigger();
     EXPECT_EQ(options.title, "About TOLM FSK");
-    EXPECT_TRUE(options.text.startsWith(
+    EXPECT_TRUE(infoboxes::optionsText().startsWith(
         "  Options not yet available.  \n\r         TOLM FSK for TS-2000\n\r\n\r"));
-    EXPECT_EQ(options.text.count("\n\r"), 5);
+    EXPECT_EQ(infoboxes::optionsText().count("\n\r"), 5);
+    EXPECT_EQ(options.text, infoboxes::shownText(infoboxes::optionsText()));
+    EXPECT_EQ(options.lines, 6) << "six lines, not twelve";
     EXPECT_TRUE(options.logWhileOpen.isEmpty());
     EXPECT_EQ(engine->log, QStringList({"XMMR.SetOption(8)"}));
 }
@@ -155,14 +180,26 @@ TEST_F(MenusTest, VolumePanelStartsTheDesktopsVolumeControl)
     form->WindowsAudioPanel1->trigger();
     qputenv("PATH", savedPath);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 3000));
+    QFile started(marker);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.size() > 0; }, 3000));
+    ASSERT_TRUE(started.open(QIODevice::ReadOnly));
+    // Started in the user's home folder, as the original started it in the system's folder.
+    EXPECT_EQ(QString::fromLocal8Bit(started.readAll()).trimmed(), QDir::homePath());
 }
 
+// Opening the Configure menu, and a key typed with the focus on no text field, change nothing
+// and send nothing.
 TEST_F(MenusTest, ConfigureMenuAndWindowKeyPressDoNothing)
 {
-    form->Others1Click();
-    char key = 'a';
-    form->FormKeyPress(key);
-    EXPECT_EQ(key, 'a');
+    const QString received = form->Text->toPlainText(), typed = form->Transmit->toPlainText();
+    QTimer::singleShot(100, [&] { form->Others1->close(); });
+    form->Others1->exec(form->mapToGlobal(QPoint(10, 10)));
+    form->Button3->setFocus();
+    QTest::keyClick(form.get(), Qt::Key_A);
+    QTest::keyClick(form->Button3, Qt::Key_Q);
     EXPECT_TRUE(engine->log.isEmpty());
+    EXPECT_EQ(form->Text->toPlainText(), received);
+    EXPECT_EQ(form->Transmit->toPlainText(), typed);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

@@ -1,10 +1,12 @@
 // The DDE transport itself: its folder is the user's alone, a stale socket never blocks a new
 // server while a live one keeps its name, and a partner that breaks the format loses its own
 // conversation only.
+#include "DdeProtocol.h"
 #include "Ddeml.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 #include <QThread>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -120,6 +123,23 @@ TEST_F(DdeTransportTest, TheFolderIsTheUsersAlone)
     EXPECT_EQ(WEXITSTATUS(status), 1) << "expected EACCES for another user";
 }
 
+// A symbolic link where the folder goes (another's trap, or a mistake) is not followed: the
+// instance does not start, and the folder it points to is left as it was.
+TEST_F(DdeTransportTest, ALinkWhereTheFolderGoesIsNotFollowed)
+{
+    QTemporaryDir elsewhere;
+    ASSERT_EQ(::chmod(elsewhere.path().toLocal8Bit().constData(), 0755), 0);
+    ASSERT_TRUE(QFile::link(elsewhere.path(), runtime.filePath("tolmfsk-dde")));
+    DWORD id = 0;
+    EXPECT_NE(DdeInitializeA(&id, nullptr, 0, 0), DMLERR_NO_ERROR);
+    struct stat info {};
+    ASSERT_EQ(::stat(elsewhere.path().toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u) << "the target's mode was changed";
+    EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    if (id)
+        DdeUninitialize(id);
+}
+
 TEST_F(DdeTransportTest, AStaleSocketNeverBlocksANewServerButALiveOneKeepsItsName)
 {
     DWORD probe = 0;
@@ -173,20 +193,47 @@ TEST_F(DdeTransportTest, AMalformedFrameEndsThatConversationOnly)
     DdeUninitialize(client);
 }
 
+// A partner that accepts the conversation and never answers a transaction: a request returns
+// nothing after its time-out, no sooner and not much later.
 TEST_F(DdeTransportTest, ATransactionWaitsNoLongerThanItsTimeOut)
 {
+    QDir().mkpath(runtime.filePath("tolmfsk-dde"));
+    const std::string path = socketOf("SILENT").toStdString();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    std::thread silent([listener] {
+        const int partner = ::accept(listener, nullptr, nullptr);
+        std::uint8_t bytes[4096];
+        if (::read(partner, bytes, sizeof bytes) > 0) { // the connect request
+            const auto accepted = ddewire::encode(ddewire::ConnectReplyMsg{true});
+            (void)!::write(partner, accepted.data(), accepted.size());
+        }
+        while (::read(partner, bytes, sizeof bytes) > 0) {
+        } // every transaction left unanswered
+        ::close(partner);
+    });
+
     DWORD client = 0;
     ASSERT_EQ(DdeInitializeA(&client, nullptr, 0, 0), DMLERR_NO_ERROR);
-    // A server that takes connections and never answers: a bare socket server.
-    QLocalServer silent;
-    QDir().mkpath(runtime.filePath("tolmfsk-dde"));
-    ASSERT_TRUE(silent.listen(socketOf("SILENT")));
-    QElapsedTimer clock;
-    clock.start();
     HCONV c = DdeConnect(client, DdeCreateStringHandleA(client, "SILENT", CP_WINANSI),
                          DdeCreateStringHandleA(client, "T", CP_WINANSI), nullptr);
-    EXPECT_EQ(c, nullptr);
-    EXPECT_LT(clock.elapsed(), 1500);
-    EXPECT_EQ(DdeGetLastError(client), DMLERR_NO_CONV_ESTABLISHED);
+    ASSERT_NE(c, nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    HDDEDATA data = DdeClientTransaction(nullptr, 0, c,
+                                         DdeCreateStringHandleA(client, "ITEM", CP_WINANSI),
+                                         CF_TEXT, XTYP_REQUEST, 1000, nullptr);
+    const qint64 waited = clock.elapsed();
+    EXPECT_EQ(data, nullptr);
+    EXPECT_GE(waited, 950);
+    EXPECT_LT(waited, 1500);
+    EXPECT_EQ(DdeGetLastError(client), DMLERR_DATAACKTIMEOUT);
+    DdeDisconnect(c);
     DdeUninitialize(client);
+    silent.join();
+    ::close(listener);
 }

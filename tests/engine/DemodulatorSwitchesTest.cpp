@@ -84,9 +84,16 @@ TEST_F(DemodulatorSwitchesTest, SquelchLevelSendsTheFieldInHundreds)
         form->Button17->click();
         EXPECT_EQ(engine->log, QStringList({QString("XMMR.PostCommand(15, %1)").arg(value * 100)}));
     }
-    // The field keeps entries within 0..10.
-    form->SpinEdit1->setValue(12);
-    EXPECT_EQ(form->SpinEdit1->value(), 10);
+    // A level above 10 cannot be typed (the 2 of "12" is refused), and SQL Level sends what
+    // the field holds.
+    form->SpinEdit1->setFocus();
+    form->SpinEdit1->selectAll();
+    QTest::keyClicks(form->SpinEdit1, "12");
+    QTest::keyClick(form->SpinEdit1, Qt::Key_Return);
+    engine->log.clear();
+    form->Button17->click();
+    EXPECT_EQ(form->SpinEdit1->text(), "1");
+    EXPECT_EQ(engine->log, QStringList({"XMMR.PostCommand(15, 100)"}));
 }
 
 TEST_F(DemodulatorSwitchesTest, BaudButtons)

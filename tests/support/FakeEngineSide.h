@@ -13,7 +13,8 @@
 class FakeEngineSide : public xmm::EngineSide, public xmm::CallObserver {
     Q_OBJECT
 public:
-    QStringList log; // "<control>.<member>..." entries in order, see xmm::CallObserver
+    QStringList log;   // "<control>.<member>..." entries in order, see xmm::CallObserver
+    QStringList texts; // the texts handed to the engine side, as it got them
 
     QString versionText = QStringLiteral("1.70K test");
     std::int32_t sampleRate = 11025;
@@ -28,7 +29,7 @@ public:
     void postCommand(std::int32_t, std::int32_t) override {}
     void setSwitch(std::int32_t) override {}
     void setOption(std::int16_t) override {}
-    void sendText(const QString &) override {}
+    void sendText(const QString &text) override { texts << text; }
     void setPtt(bool) override {}
     QString version() const override { return versionText; }
     std::int32_t demSampleFreq() const override { return sampleRate; }

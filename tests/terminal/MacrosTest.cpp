@@ -10,23 +10,28 @@ class MacrosTest : public WindowTest {};
 
 TEST_F(MacrosTest, DeAndKnWithTheDesignedStationField)
 {
+    engine->running = true; // so that the texts reach it
     form->Button19->click();
     form->Button22->click();
     ASSERT_EQ(engine->log.size(), 2);
     EXPECT_EQ(engine->log[0], R"(XMMR.SendText(" STATION DE ZZ9ZZZ"))");
     EXPECT_EQ(engine->log[1], R"(XMMR.SendText(" STATION DE ZZ9ZZZ KN"))");
-    EXPECT_EQ(QString(" STATION DE ZZ9ZZZ").size(), 18);
+    ASSERT_EQ(engine->texts.size(), 2);
+    EXPECT_EQ(engine->texts[0].size(), 18) << "as the engine got it";
+    EXPECT_EQ(engine->texts[1].size(), 21);
 }
 
 TEST_F(MacrosTest, AnEmptyStationGivesElevenCharactersAndSpacesAreKept)
 {
+    engine->running = true;
     form->Edit2->clear();
     form->Button19->click();
     form->Edit2->setText(" W1AW ");
     form->Button19->click();
     EXPECT_EQ(engine->log, QStringList({R"(XMMR.SendText("  DE ZZ9ZZZ"))",
                                         R"(XMMR.SendText("  W1AW  DE ZZ9ZZZ"))"}));
-    EXPECT_EQ(QString("  DE ZZ9ZZZ").size(), 11);
+    ASSERT_EQ(engine->texts.size(), 2);
+    EXPECT_EQ(engine->texts[0].size(), 11) << "as the engine got it";
 }
 
 TEST_F(MacrosTest, KnTwiceSendsItTwiceAndAnsIsFixed)
