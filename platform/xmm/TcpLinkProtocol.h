@@ -14,7 +14,7 @@ namespace tcplink {
 
 inline constexpr char Magic[4] = {'T', 'L', 'M', 'T'};
 constexpr std::uint16_t Version = 1;
-constexpr std::uint16_t DefaultPort = 52741; // on 127.0.0.1 only
+constexpr std::uint16_t DefaultPort = 52741;                         // on 127.0.0.1 only
 constexpr std::size_t MaxFrameBytes = 1 + enginelink::MaxBlockBytes; // the largest block
 
 enum Type : std::uint8_t {

@@ -3,10 +3,10 @@
 #include "WindowFixture.h"
 #include "app/InfoBoxes.h"
 
-#include <QFile>
-#include <QMenu>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,8 +15,8 @@
 namespace {
 
 struct Box {
-    int lines = 0;          // the lines the box's text takes on screen
-    int linesOfText = 0;    // the lines its text holds
+    int lines = 0;       // the lines the box's text takes on screen
+    int linesOfText = 0; // the lines its text holds
     QString title;
     QString text;
     QStringList logWhileOpen;
@@ -33,8 +33,8 @@ void answerNextBox(Box *box, const FakeEngineSide *engine)
         box->text = shown->text();
         if (auto *label = shown->findChild<QLabel *>("qt_msgbox_label")) {
             const QMargins margins = label->contentsMargins();
-            const int height = label->sizeHint().height() - margins.top() - margins.bottom() -
-                               2 * label->margin();
+            const int height =
+                label->sizeHint().height() - margins.top() - margins.bottom() - 2 * label->margin();
             box->lines = qRound(double(height) / label->fontMetrics().lineSpacing());
 
             box->linesOfText = int(label->text().count('\n')) + 1;
@@ -120,10 +120,9 @@ TEST_F(MenusTest, AboutAndHelpShowTheirBoxesAndDoNothingElse)
     EXPECT_EQ(infoboxes::aboutText().count("\n\r"), 6);
     EXPECT_TRUE(about.text.contains("TS-2000"));
     EXPECT_EQ(help.title, "About TOLM FSK Help");
-    EXPECT_EQ(infoboxes::helpText(),
-              "  The Help file is part of the main TOLM II Help File.   \n\r"
-              "                     TOLM FSK for TS-2000\n\r\n\r \n\r\n\r"
-              "           Access Help from TOLM main screen.     ");
+    EXPECT_EQ(infoboxes::helpText(), "  The Help file is part of the main TOLM II Help File.   \n\r"
+                                     "                     TOLM FSK for TS-2000\n\r\n\r \n\r\n\r"
+                                     "           Access Help from TOLM main screen.     ");
     EXPECT_TRUE(engine->log.isEmpty());
     // Each stored break is one line on screen: the Help box's six lines take six lines, and
     // the About box's seven take seven, or eight where the box wraps its longest line.

@@ -14,11 +14,11 @@
 #include <QThread>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -135,7 +135,8 @@ TEST_F(DdeTransportTest, ALinkWhereTheFolderGoesIsNotFollowed)
     struct stat info {};
     ASSERT_EQ(::stat(elsewhere.path().toLocal8Bit().constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0755u) << "the target's mode was changed";
-    EXPECT_TRUE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(
+        QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     if (id)
         DdeUninitialize(id);
 }
@@ -224,9 +225,9 @@ TEST_F(DdeTransportTest, ATransactionWaitsNoLongerThanItsTimeOut)
     ASSERT_NE(c, nullptr);
     QElapsedTimer clock;
     clock.start();
-    HDDEDATA data = DdeClientTransaction(nullptr, 0, c,
-                                         DdeCreateStringHandleA(client, "ITEM", CP_WINANSI),
-                                         CF_TEXT, XTYP_REQUEST, 1000, nullptr);
+    HDDEDATA data =
+        DdeClientTransaction(nullptr, 0, c, DdeCreateStringHandleA(client, "ITEM", CP_WINANSI),
+                             CF_TEXT, XTYP_REQUEST, 1000, nullptr);
     const qint64 waited = clock.elapsed();
     EXPECT_EQ(data, nullptr);
     EXPECT_GE(waited, 950);

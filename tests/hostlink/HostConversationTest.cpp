@@ -1,5 +1,6 @@
 // The host conversation over the real DDE transport, against a scripted host: the order of the
 // change events, a host that is absent, slow, refusing or gone, and the text rule.
+#include "ErrorBoxWatch.h"
 #include "QtPrinters.h"
 #include "RTTYMain.h"
 #include "ScriptedHost.h"
@@ -81,6 +82,21 @@ TEST_F(HostConversationTest, StartUpWithTheHostRunningDeliversBothTextsInOrder)
     EXPECT_EQ(form->Label8->text(), "170");
     EXPECT_EQ(form->statusPanelText(4), "050 watts");
     EXPECT_EQ(launches, 0);
+    EXPECT_EQ(form->focusWidget(), form->Button3);
+}
+
+// A first frequency text that is no number: the error box shows it, and START still gets the
+// focus, since the handler that failed ends alone (the window's start is not cut short).
+TEST_F(HostConversationTest, ABadFirstTextShowsItsErrorAndStartStillGetsTheFocus)
+{
+    startHost();
+    host->setItem("tolmDDEItem1", std::string("FREQ: 14,0853 MHz\r\n") + '\0');
+    ErrorBoxWatch boxes;
+    startWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.isEmpty(); }, 2000));
+    EXPECT_EQ(boxes.shown.first(), "' 14,0853 MHz  ' is not a valid floating point value");
+    EXPECT_EQ(form->Label3->text(), "14.085") << "the read-out keeps its start value";
+    EXPECT_EQ(form->label15->text(), "FSK") << "the status text is decoded all the same";
     EXPECT_EQ(form->focusWidget(), form->Button3);
 }
 

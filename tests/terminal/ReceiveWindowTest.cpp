@@ -105,7 +105,8 @@ TEST_F(ReceiveWindowTest, NotesTypedIntoTheWindowAreCapitalsAndNotSent)
     QTest::keyClicks(form->Text, "cq d");
     QTest::sendKeyEvent(QTest::Click, form->Text, Qt::Key_Eacute, QString::fromUtf8("\u00e9"),
                         Qt::NoModifier);
-    EXPECT_EQ(form->Text->toPlainText(), QString::fromUtf8("CQ D\u00e9")) << "the accented e as typed";
+    EXPECT_EQ(form->Text->toPlainText(), QString::fromUtf8("CQ D\u00e9"))
+        << "the accented e as typed";
     EXPECT_TRUE(logOf("XMMR.").isEmpty());
     char key = 'q';
     form->TextKeyPress(key);

@@ -9,8 +9,7 @@ using namespace enginelink;
 namespace {
 
 // Encodes a message, frames it through a reader as the link does, and decodes it.
-template <typename Message, typename Decode>
-bool survives(const Message &message, Decode decode)
+template <typename Message, typename Decode> bool survives(const Message &message, Decode decode)
 {
     const auto bytes = encode(message);
     wire::FrameReader reader(MaxFrameBytes);

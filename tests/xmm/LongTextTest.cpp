@@ -1,7 +1,9 @@
 // A text of any length goes to the engine whole and in order: longer than one link message
 // holds, made before the engine has greeted, and into the real engine's transmit buffer.
 #include "DataBlocks.h"
+#include "EngineLinkProtocol.h"
 #include "ProcessEngineSide.h"
+#include "SwitchWords.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,23 +67,66 @@ TEST_F(RecordedLinkTest, ALongTextMadeBeforeTheHelloIsHeldWholeAndInOrder)
     EXPECT_EQ(recorded(), text.toLatin1());
 }
 
-// The real engine keeps all of it in its transmit buffer (status field 12) and goes on running.
-TEST(LongTextToTheEngine, TheRealEngineTakesAHundredThousandCharacters)
-{
-    QTemporaryDir config;
-    QDir(config.path()).mkpath("tolmfsk");
-    QFile ini(config.filePath("tolmfsk/engine.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[audio]\nsource=demo\n");
-    ini.close();
-    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+namespace {
 
+// The real engine, on its demo signal, in a configuration folder of its own.
+class RealEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(config.path()).mkpath("tolmfsk");
+        QFile ini(config.filePath("tolmfsk/engine.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[audio]\nsource=demo\n");
+        ini.close();
+        savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        QObject::connect(&side, &xmm::EngineSide::statusRecord, [&](const std::int32_t *r) {
+            record.assign(r, r + r[enginelink::StatusFieldCount]);
+        });
+    }
+    void TearDown() override
+    {
+        side.stop();
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    }
+    // A status record asked for now.
+    bool askStatus()
+    {
+        record.clear();
+        side.postCommand(enginelink::CmdRequestParameters, 0);
+        return QTest::qWaitFor([&] { return !record.empty(); }, 3000);
+    }
+
+    QTemporaryDir config;
+    QByteArray savedConfig;
     xmm::ProcessEngineSide side;
-    std::int32_t buffered = -1;
-    QObject::connect(&side, &xmm::EngineSide::statusRecord, [&](const std::int32_t *record) {
-        buffered = enginelink::statusField(record, enginelink::StatusTxBuffered, -1);
-    });
+    std::vector<std::int32_t> record;
+};
+
+} // namespace
+
+// START's switch word and Reconnect's tones are sent before the new engine has greeted: they
+// are held and reach it, in order, once it has.
+TEST_F(RealEngineTest, RequestsMadeWhileTheEngineStartsReachIt)
+{
+    side.start("MMTTY.EXE -m");
+    ASSERT_FALSE(side.isConnected());
+    side.setSwitch(enginelink::SwitchAtc);
+    side.setSwitch(enginelink::switchOff(enginelink::SwitchBitAfc));
+    side.postCommand(enginelink::CmdMarkHz, 1500);
+    side.postCommand(enginelink::CmdSpaceHz, 1800);
+    side.setSwitch(enginelink::SwitchResetAll);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return side.isConnected(); }, 6000));
+    ASSERT_TRUE(askStatus());
+    EXPECT_EQ(record[enginelink::StatusMarkHz], 1500);
+    EXPECT_EQ(record[enginelink::StatusSpaceHz], 1800);
+    EXPECT_EQ(record[enginelink::StatusSwitchWord], 0) << "ATC off by the reset, AFC left off";
+}
+
+// The real engine keeps all of it in its transmit buffer (status field 12) and goes on running.
+TEST_F(RealEngineTest, TheRealEngineTakesAHundredThousandCharacters)
+{
     std::int16_t lost = -1;
     QObject::connect(&side, &xmm::EngineSide::engineDisconnected,
                      [&](std::int16_t status) { lost = status; });
@@ -92,9 +137,8 @@ TEST(LongTextToTheEngine, TheRealEngineTakesAHundredThousandCharacters)
         text += "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789 ";
     text.truncate(100000);
     side.sendText(text);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return buffered == 100000; }, 5000)) << buffered;
+    ASSERT_TRUE(askStatus());
+    EXPECT_EQ(record[enginelink::StatusTxBuffered], 100000);
     EXPECT_EQ(lost, -1) << "the engine ended";
     EXPECT_TRUE(side.isConnected());
-    side.stop();
-    qputenv("XDG_CONFIG_HOME", savedConfig);
 }
