@@ -3,10 +3,12 @@
 #include "Banner.h"
 #include "ErrorBox.h"
 #include "HelpText.h"
+#include "OutsideDestroyWatch.h"
 #include "TXMMR.h"
 #include "TXMMT.h"
 #include "hostlink/DdeClientConv.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QShowEvent>
 
@@ -38,6 +40,11 @@ TForm1::TForm1(QWidget *parent, const std::function<void(TForm1 &)> &beforeCreat
     connectMacros();
     connectHostLink();
     connectStatusDecoding();
+    // A window destroyed from outside ends the program as Exit does, not left running unseen.
+    destroyWatch_ = std::make_unique<OutsideDestroyWatch>(*this, [this] {
+        runHandler([this] { Exit2Click(); });
+        QCoreApplication::quit();
+    });
 
     if (beforeCreate)
         beforeCreate(*this);

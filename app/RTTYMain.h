@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class OutsideDestroyWatch;
 class QLabel;
 class TDdeClientConv;
 class TDdeClientItem;
@@ -179,6 +180,7 @@ private:
 
     std::array<QLabel *, StatusPanelCount> statusPanels_{};
     std::array<QString, StatusPanelCount> statusTexts_; // whole, as set
+    std::unique_ptr<OutsideDestroyWatch> destroyWatch_;
     bool showCompleted_ = true; // false when the last show handler ended in an error
 };
 

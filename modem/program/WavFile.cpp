@@ -2,9 +2,13 @@
 // liquid's multi-stage resampler.
 #include "AudioIo.h"
 
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <liquid/liquid.h>
 #include <sndfile.h>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -55,6 +59,23 @@ private:
     SNDFILE *file_;
 };
 
+// libsndfile reads what a cut recording still holds and notes in its log where the header
+// promised more: "data : <declared> (should be <present>)".
+bool headerPromisesMore(SNDFILE *file)
+{
+    std::array<char, 4096> log{};
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), int(log.size()));
+    std::istringstream lines(std::string(log.data()));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("data", 0) != 0)
+            continue;
+        long long declared = 0, present = 0;
+        if (std::sscanf(line.c_str(), "data : %lld (should be %lld)", &declared, &present) == 2)
+            return declared > present;
+    }
+    return false;
+}
+
 class NullOutput : public AudioOutput {
 public:
     bool write(const float *, std::size_t) override { return true; }
@@ -73,9 +94,9 @@ std::vector<float> readWavAtEngineRate(const std::string &path, std::string &err
     }
     std::vector<float> frames(std::size_t(info.frames) * std::size_t(info.channels));
     const sf_count_t got = sf_readf_float(file, frames.data(), info.frames);
-    sf_close(file);
     if (truncated)
-        *truncated = got < info.frames;
+        *truncated = got < info.frames || headerPromisesMore(file);
+    sf_close(file);
     std::vector<float> mono(static_cast<std::size_t>(got));
     for (std::size_t i = 0; i < mono.size(); ++i) {
         float sum = 0;

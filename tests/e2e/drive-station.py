@@ -3,7 +3,10 @@
 accessibility interface (AT-SPI) and real mouse clicks (xdotool), and checks what it shows:
 START connects the engine, the demo contact fills the receive window, a macro sent with TX
 comes back decoded through the demo loopback, and a frequency set on the radio shows in the
-frequency read-out. Takes the pictures for the operator's guide when asked.
+frequency read-out. Then what an operator's session must survive: a 6,000-character message
+sent at once, the engine's settings window opened and closed, a second start of the terminal,
+and the window destroyed from outside, which must end the terminal and its engine. Takes the
+pictures for the operator's guide when asked.
 
     drive-station.py RIGCTL_PORT [PICTURE_DIR]
 """
@@ -113,6 +116,50 @@ def label_texts(app):
     return out
 
 
+def our_pids(name):
+    """The processes of this run (by its runtime folder) whose program is called name."""
+    mark = ("XDG_RUNTIME_DIR=" + os.environ["XDG_RUNTIME_DIR"]).encode() + b"\0"
+    found = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                program = f.read().split(b"\0")[0].decode(errors="replace")
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                environment = f.read()
+        except OSError:
+            continue
+        if os.path.basename(program) == name and mark in environment:
+            found.append(int(pid))
+    return found
+
+
+def status_panel(app):
+    return [l for l in label_texts(app) if l.startswith("Connected") or "MMTTY" in l]
+
+
+def message_field(app):
+    # The Messages page's one-line field: beside the ">" button, on the same page.
+    send = find(app, ">")
+    page = send.parent if send is not None else None
+    for node in nodes(page):
+        try:
+            if node is not send and node.getRoleName() in ("text", "entry"):
+                node.queryEditableText()
+                return node
+        except Exception:
+            continue
+    return None
+
+
+def engine_application():
+    for a in pyatspi.Registry.getDesktop(0):
+        if a is not None and a.name == "tolmfsk-engine":
+            return a
+    return None
+
+
 def picture(name):
     if not PICTURES:
         return
@@ -162,5 +209,68 @@ click(wait_for("the TS2000 Settings tab", lambda: find(app, "TS2000 Settings", "
 time.sleep(0.5)
 wait_for("the mode on the TS2000 page", lambda: "LSB" in label_texts(app), 5)
 picture("station-ts2000.png")
+
+# A long message from the Messages page, sent with ">" while transmitting: the engine takes it
+# whole and goes on running and transmitting.
+engine = wait_for("the engine's process", lambda: our_pids("tolmfsk-engine"), 5)
+if len(engine) != 1:
+    fail("one engine should run, not %d" % len(engine))
+click(wait_for("the Messages tab", lambda: find(app, "Messages", "page tab"), 5))
+field = wait_for("the message field", lambda: message_field(app), 5)
+message = ("THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789 " * 120)[:6000]
+field.queryEditableText().setTextContents(message)
+heard_before = receive_window_text(app).count("QUICK BROWN FOX")
+click(wait_for("the TX button", lambda: find(app, "TX"), 5))
+press(app, ">")
+time.sleep(6)
+if our_pids("tolmfsk-engine") != engine:
+    fail("the engine did not survive the long message: %s" % our_pids("tolmfsk-engine"))
+if not any(l.startswith("Connected to MMTTY") for l in label_texts(app)):
+    fail("the status panel says: %s" % status_panel(app))
+wait_for("the long message going out (heard back through the demo loopback)",
+         lambda: receive_window_text(app).count("QUICK BROWN FOX") > heard_before, 20)
+say("a 6000-character message goes out; the same engine runs")
+press(app, "Stop")
+
+# The engine's settings window, opened from the terminal and closed: the engine runs on.
+click(wait_for("the RTTY Settings tab", lambda: find(app, "RTTY Settings", "page tab"), 5))
+press(app, "Set Up Ports etc")
+settings = wait_for("the engine's settings window", engine_application, 10)
+press(settings, "Close")
+time.sleep(2)
+if our_pids("tolmfsk-engine") != engine:
+    fail("closing the engine's settings window ended the engine")
+if not any(l.startswith("Connected to MMTTY") for l in label_texts(app)):
+    fail("after closing the settings window the status panel says: %s" % status_panel(app))
+say("the engine's settings window closed; the engine runs on")
+
+# A second start of the terminal brings the first forward and starts nothing.
+terminal_pid = our_pids("tolmfsk")
+program = os.readlink("/proc/%d/exe" % terminal_pid[0])
+second = subprocess.run([program], capture_output=True, text=True, timeout=15)
+if second.returncode != 0 or "already running" not in second.stderr:
+    fail("a second start: status %d, %r" % (second.returncode, second.stderr))
+if our_pids("tolmfsk") != terminal_pid or our_pids("tolmfsk-engine") != engine:
+    fail("a second start left %s terminals and %s engines" % (our_pids("tolmfsk"),
+                                                           our_pids("tolmfsk-engine")))
+say("a second start handed over to the running terminal")
+
+# The window destroyed from outside (not closed): the terminal ends as on Exit, and its engine
+# with it; the TCP link's port is free again.
+window = subprocess.run(["xdotool", "search", "--name", "TOLM FSK 1.0"], capture_output=True,
+                        text=True).stdout.split()[0]
+subprocess.run(["xdotool", "windowclose", window], check=True)
+wait_for("the terminal and its engine to end",
+         lambda: not our_pids("tolmfsk") and not our_pids("tolmfsk-engine"), 10)
+import socket
+probe = socket.socket()
+try:
+    probe.connect(("127.0.0.1", 52741))
+    fail("the TCP link's port is still held")
+except OSError:
+    pass
+finally:
+    probe.close()
+say("the window destroyed from outside: the terminal and its engine ended")
 
 say("all checks passed")

@@ -1,0 +1,57 @@
+// One terminal per user: a second start reaches the first, which comes forward; a socket left
+// behind by a terminal that ended badly does not stop the next one.
+#include "SingleInstance.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", saved); }
+    QTemporaryDir runtime;
+    QByteArray saved;
+};
+
+} // namespace
+
+TEST_F(SingleInstanceTest, ASecondStartBringsTheFirstForward)
+{
+    EXPECT_FALSE(SingleInstance::handOver()) << "nobody runs yet";
+    int forward = 0;
+    SingleInstance first([&] { ++forward; });
+    EXPECT_TRUE(SingleInstance::handOver());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return forward == 1; }, 2000));
+    EXPECT_TRUE(SingleInstance::handOver());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return forward == 2; }, 2000));
+}
+
+TEST_F(SingleInstanceTest, ASocketLeftBehindDoesNotStopTheNextTerminal)
+{
+    // A socket bound and closed, as a terminal that was killed leaves it.
+    const QByteArray path = SingleInstance::socketPath().toLocal8Bit();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(SingleInstance::socketPath()));
+
+    EXPECT_FALSE(SingleInstance::handOver());
+    int forward = 0;
+    SingleInstance next([&] { ++forward; });
+    EXPECT_TRUE(SingleInstance::handOver());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return forward == 1; }, 2000));
+}
