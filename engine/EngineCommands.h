@@ -20,9 +20,8 @@ namespace engine {
 using enum enginelink::Command;
 using enum enginelink::TransmitControl;
 
-// SetOption codes.
-constexpr std::int16_t OptionBeforeTransmit = 1;
-constexpr std::int16_t OptionAfterConfigure = 8;
+// SetOption codes: the engine link's own (enginelink).
+using enum enginelink::Option;
 
 // Switch words sent by the demodulator's buttons: the engine link's own (enginelink).
 using enginelink::SwitchAfc;
@@ -38,13 +37,10 @@ using enginelink::SwitchTxBandpass;
 using enginelink::SwitchUnshiftOnSpace;
 constexpr std::int32_t SwitchOff = enginelink::SwitchRelease;
 
-// The standard tones, in Hz.
-constexpr std::int16_t StandardMarkHz = 2125;
-constexpr std::int16_t StandardSpaceHz = 2295;
-constexpr std::int16_t StandardShiftHz = StandardSpaceHz - StandardMarkHz;
-
-// The disconnection status of a connected engine that ended by itself.
-constexpr std::int16_t EngineLostStatus = 3;
+using enginelink::DisconnectEngineLost;
+using enginelink::StandardMarkHz;
+using enginelink::StandardShiftHz;
+using enginelink::StandardSpaceHz;
 
 // Command lines written to InvokeCommand.
 inline constexpr char EngineForTerminal[] = "MMTTY.EXE -m";

@@ -108,7 +108,7 @@ void TForm1::XMMRDisconnected(std::int16_t status)
         setStatusPanelText(0, QStringLiteral("MMTTY closing failed."));
     else if (status == 2)
         setStatusPanelText(0, QStringLiteral("MMTTY invoking failed."));
-    else if (status == EngineLostStatus)
+    else if (status == DisconnectEngineLost)
         setStatusPanelText(0, QStringLiteral("MMTTY stopped unexpectedly."));
 }
 

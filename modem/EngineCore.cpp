@@ -10,7 +10,7 @@ using namespace enginelink;
 
 EngineCore::EngineCore(Events &events)
     : events_(events), spectrum_(SpectrumHop), afc_(SampleRateHz / Spectrum::Size),
-      transmitter_(SampleRateHz, 45.45, 2125, 2295)
+      transmitter_(SampleRateHz, 45.45, StandardMarkHz, StandardSpaceHz)
 {
     receiver_.onCharacter = [this](char c) { events_.character(c); };
     receiver_.onXy = [this](const std::vector<std::int32_t> &block) { events_.xy(block); };
@@ -90,7 +90,7 @@ void EngineCore::postCommand(std::int32_t command, std::int32_t value)
         break;
     case CmdHamDefaults:
         baud_ = 45.45;
-        setTones(2125, 2295);
+        setTones(StandardMarkHz, StandardSpaceHz);
         applySwitches();
         break;
     case CmdSquelchLevel:
@@ -128,7 +128,7 @@ void EngineCore::setSwitch(std::int32_t word)
 
 void EngineCore::setOption(std::int16_t option)
 {
-    if (option == 1)
+    if (option == OptionBeforeTransmit)
         transmitter_.freshShift();
 }
 

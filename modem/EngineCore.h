@@ -6,6 +6,7 @@
 
 #include "Afc.h"
 #include "EngineEvents.h"
+#include "EngineLinkProtocol.h"
 #include "Receiver.h"
 #include "Spectrum.h"
 #include "Switches.h"
@@ -58,7 +59,8 @@ private:
     Afc afc_;
     Transmitter transmitter_;
     Switches switches_;
-    double markHz_ = 2125, spaceHz_ = 2295; // as the operator set them
+    double markHz_ = enginelink::StandardMarkHz; // as the operator set them
+    double spaceHz_ = enginelink::StandardSpaceHz;
     double baud_ = 45.45;
     double notchHz_ = 500; // as the terminal's notch field starts
     int squelchLevel_ = 300;

@@ -10,6 +10,7 @@
 #include "CharacterFramer.h"
 #include "CoherentFrameDetector.h"
 #include "DecodeQuality.h"
+#include "EngineLinkProtocol.h"
 #include "NotchFilter.h"
 #include "ThresholdControl.h"
 #include "ToneChannel.h"
@@ -21,8 +22,8 @@
 namespace rtty {
 
 struct ReceiverSettings {
-    double markHz = 2125;
-    double spaceHz = 2295;
+    double markHz = enginelink::StandardMarkHz;
+    double spaceHz = enginelink::StandardSpaceHz;
     double baud = 45.45;
     bool reverse = false;
     bool atc = false;

@@ -4,6 +4,7 @@
 // stations wait, as stations on one frequency do.
 #include "AudioIo.h"
 #include "Baudot.h"
+#include "EngineLinkProtocol.h"
 #include "FskModulator.h"
 
 #include <chrono>
@@ -35,7 +36,7 @@ const Over Contact[] = {
     {0, 0.20f, "ZZ2RX DE ZZ1DX TNX TOM 73 GL SK\r\n"},
 };
 constexpr double GapSeconds = 1.5;
-constexpr double MarkHz = 2125, ShiftHz = 170;
+constexpr double MarkHz = enginelink::StandardMarkHz, ShiftHz = enginelink::StandardShiftHz;
 constexpr double BeaconMarkHz = 1275;
 constexpr const char *BeaconText = "RYRYRYRY DE ZZ3BCN ZZ3BCN BEACON ";
 constexpr double NoiseSigma = 0.02; // the contact about 15 dB above the noise in 2500 Hz

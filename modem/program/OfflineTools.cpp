@@ -17,7 +17,8 @@ namespace {
 constexpr std::size_t BlockSamples = EngineRunner::BlockSamples;
 
 struct ToneOptions {
-    double markHz = 2125, shiftHz = 170, baud = 45.45;
+    double markHz = enginelink::StandardMarkHz, shiftHz = enginelink::StandardShiftHz;
+    double baud = 45.45;
     bool reverse = false, atc = false, afc = true, uos = true;
     double squelchLevel = -1; // squelch off
     QString file, out, text;

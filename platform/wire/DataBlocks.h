@@ -7,10 +7,18 @@
 //                channel's output, y the space channel's.
 // Status record: int32 fields at the fixed places below; field 0 holds the number of fields,
 //                so that a reader can tell which of the later fields an engine provides.
+//
+// The readers and writers below are the one codec of these blocks for every link that carries
+// them; a reader refuses a block over the limits and leaves the rest of the payload to its caller.
 #pragma once
+
+#include "Frames.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
 
 namespace enginelink {
 
@@ -49,5 +57,27 @@ constexpr std::size_t MaxBlockBytes = 4 + 8 * std::size_t(MaxXyPoints);
 
 // Range of the values of an FFT block: hundredths of a dB, -327.68 dB .. 0 dB full scale.
 constexpr std::int16_t FftFloorCentiDb = -12000;
+
+struct FftBlock {
+    std::int16_t sampleRate;
+    std::vector<std::int16_t> values;
+};
+struct XyBlock {
+    std::vector<std::int32_t> block; // count, then the pairs
+};
+struct StatusBlock {
+    std::vector<std::int32_t> record; // field 0 holds the count
+};
+
+// i16 size, i16 sample rate, then the values.
+std::optional<FftBlock> readFftBlock(wire::PayloadReader &in);
+void writeFftBlock(wire::PayloadWriter &out, std::int16_t sampleRate,
+                   std::span<const std::int16_t> values);
+// i32 count n, then 2n i32.
+std::optional<XyBlock> readXyBlock(wire::PayloadReader &in);
+// i32 count n (field 0), then n - 1 i32.
+std::optional<StatusBlock> readStatusBlock(wire::PayloadReader &in);
+// An XY block or a status record as it stands, its count first.
+void writeIntBlock(wire::PayloadWriter &out, std::span<const std::int32_t> block);
 
 } // namespace enginelink

@@ -6,22 +6,9 @@ namespace enginelink {
 
 namespace {
 
-// n values of a signed type, each read with read().
-template <typename T, typename Read>
-bool readValues(std::vector<T> &values, std::size_t from, Read read)
+std::optional<EngineMessage> decodeEngineBody(std::uint8_t type, wire::PayloadReader &in)
 {
-    for (std::size_t i = from; i < values.size(); ++i) {
-        const auto v = read();
-        if (!v)
-            return false;
-        values[i] = *v;
-    }
-    return true;
-}
-
-std::optional<EngineMessage> decodeEngineBody(const wire::Frame &frame, wire::PayloadReader &in)
-{
-    switch (frame.type) {
+    switch (type) {
     case EngineHello: {
         if (!in.magic(Magic))
             return std::nullopt;
@@ -33,45 +20,20 @@ std::optional<EngineMessage> decodeEngineBody(const wire::Frame &frame, wire::Pa
         return Hello{*version, std::move(*text), *rate};
     }
     case Char:
-        if (const auto v = in.i16())
-            return CharMsg{*v};
-        return std::nullopt;
+        return wire::oneField<CharMsg>(in.i16());
     case Ptt:
-        if (const auto v = in.i16())
-            return PttMsg{*v};
-        return std::nullopt;
+        return wire::oneField<PttMsg>(in.i16());
     case Fft: {
         const auto overflow = in.i32();
-        const auto size = in.i16();
-        const auto rate = in.i16();
-        if (!overflow || !size || !rate || *overflow < 0 || *size <= 0 || *size > MaxFftValues ||
-            *rate <= 0)
+        auto fft = readFftBlock(in);
+        if (!overflow || *overflow < 0 || !fft)
             return std::nullopt;
-        FftMsg fft{*overflow, *rate, std::vector<std::int16_t>(std::size_t(*size))};
-        if (!readValues(fft.values, 0, [&] { return in.i16(); }))
-            return std::nullopt;
-        return fft;
+        return FftMsg{*overflow, fft->sampleRate, std::move(fft->values)};
     }
-    case Xy: {
-        const auto count = in.i32();
-        if (!count || *count < 0 || *count > MaxXyPoints)
-            return std::nullopt;
-        XyMsg xy{std::vector<std::int32_t>(1 + 2 * std::size_t(*count))};
-        xy.block[0] = *count;
-        if (!readValues(xy.block, 1, [&] { return in.i32(); }))
-            return std::nullopt;
-        return xy;
-    }
-    case Status: {
-        const auto count = in.i32();
-        if (!count || *count < 1 || *count > MaxStatusFields)
-            return std::nullopt;
-        StatusMsg status{std::vector<std::int32_t>(std::size_t(*count))};
-        status.record[0] = *count;
-        if (!readValues(status.record, 1, [&] { return in.i32(); }))
-            return std::nullopt;
-        return status;
-    }
+    case Xy:
+        return readXyBlock(in);
+    case Status:
+        return readStatusBlock(in);
     case Notice: {
         const auto fault = in.u8();
         auto text = in.text();
@@ -84,15 +46,13 @@ std::optional<EngineMessage> decodeEngineBody(const wire::Frame &frame, wire::Pa
     }
 }
 
-std::optional<TerminalMessage> decodeTerminalBody(const wire::Frame &frame, wire::PayloadReader &in)
+std::optional<TerminalMessage> decodeTerminalBody(std::uint8_t type, wire::PayloadReader &in)
 {
-    switch (frame.type) {
+    switch (type) {
     case TerminalHello: {
         if (!in.magic(Magic))
             return std::nullopt;
-        if (const auto version = in.u16())
-            return TerminalHelloMsg{*version};
-        return std::nullopt;
+        return wire::oneField<TerminalHelloMsg>(in.u16());
     }
     case PostCommand: {
         const auto command = in.i32();
@@ -102,13 +62,9 @@ std::optional<TerminalMessage> decodeTerminalBody(const wire::Frame &frame, wire
         return PostCommandMsg{*command, *value};
     }
     case SetSwitch:
-        if (const auto v = in.i32())
-            return SetSwitchMsg{*v};
-        return std::nullopt;
+        return wire::oneField<SetSwitchMsg>(in.i32());
     case SetOption:
-        if (const auto v = in.i16())
-            return SetOptionMsg{*v};
-        return std::nullopt;
+        return wire::oneField<SetOptionMsg>(in.i16());
     case SendText: {
         auto text = in.text();
         if (!text || text->size() > MaxTextBytes)
@@ -132,20 +88,12 @@ std::optional<TerminalMessage> decodeTerminalBody(const wire::Frame &frame, wire
 
 std::optional<EngineMessage> decodeEngineFrame(const wire::Frame &frame)
 {
-    wire::PayloadReader in(frame.payload);
-    auto message = decodeEngineBody(frame, in);
-    if (!message || !in.atEnd())
-        return std::nullopt;
-    return message;
+    return wire::decodeWhole<EngineMessage>(frame, decodeEngineBody);
 }
 
 std::optional<TerminalMessage> decodeTerminalFrame(const wire::Frame &frame)
 {
-    wire::PayloadReader in(frame.payload);
-    auto message = decodeTerminalBody(frame, in);
-    if (!message || !in.atEnd())
-        return std::nullopt;
-    return message;
+    return wire::decodeWhole<TerminalMessage>(frame, decodeTerminalBody);
 }
 
 std::vector<std::uint8_t> encode(const EngineMessage &message)
@@ -167,17 +115,14 @@ std::vector<std::uint8_t> encode(const EngineMessage &message)
                 out.i16(m.transmitting);
             } else if constexpr (std::is_same_v<M, FftMsg>) {
                 type = Fft;
-                out.i32(m.overflow).i16(std::int16_t(m.values.size())).i16(m.sampleRate);
-                for (std::int16_t v : m.values)
-                    out.i16(v);
+                out.i32(m.overflow);
+                writeFftBlock(out, m.sampleRate, m.values);
             } else if constexpr (std::is_same_v<M, XyMsg>) {
                 type = Xy;
-                for (std::int32_t v : m.block)
-                    out.i32(v);
+                writeIntBlock(out, m.block);
             } else if constexpr (std::is_same_v<M, StatusMsg>) {
                 type = Status;
-                for (std::int32_t v : m.record)
-                    out.i32(v);
+                writeIntBlock(out, m.record);
             } else if constexpr (std::is_same_v<M, NoticeMsg>) {
                 type = Notice;
                 out.u8(m.fault).text(m.text);

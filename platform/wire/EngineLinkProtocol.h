@@ -61,6 +61,25 @@ enum TransmitControl : std::int32_t {
     TxClearBuffer = 4,
 };
 
+// The codes of the option message.
+enum Option : std::int16_t {
+    OptionBeforeTransmit = 1, // the next transmission starts every character with its shift
+    OptionAfterConfigure = 8, // the terminal's configuration box was closed; nothing to do
+};
+
+// The standard tones, in Hz: the engine's tones at start and the terminal's defaults.
+constexpr std::int16_t StandardMarkHz = 2125;
+constexpr std::int16_t StandardSpaceHz = 2295;
+constexpr std::int16_t StandardShiftHz = StandardSpaceHz - StandardMarkHz;
+
+// Why the terminal's engine control reports the engine gone.
+enum Disconnection : std::int16_t {
+    DisconnectNotStopped = 0, // a running engine could not be stopped
+    DisconnectNotStarted = 2, // could not be started, did not greet in time, or broke the link
+                              // before greeting
+    DisconnectEngineLost = 3, // a connected engine ended by itself or broke the link
+};
+
 // Engine to terminal.
 struct Hello {
     std::uint16_t version;
@@ -78,12 +97,8 @@ struct FftMsg {
     std::int16_t sampleRate;
     std::vector<std::int16_t> values;
 };
-struct XyMsg {
-    std::vector<std::int32_t> block;
-}; // count, then the pairs
-struct StatusMsg {
-    std::vector<std::int32_t> record;
-}; // field 0 holds the count
+using XyMsg = XyBlock;
+using StatusMsg = StatusBlock;
 // How the engine's edges (sound input and output, PTT) stand. fault 1: text says what is wrong,
 // for the terminal's status panel; fault 0: all works again, and text replaces the hello's
 // version text.

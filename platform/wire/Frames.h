@@ -84,6 +84,26 @@ private:
     bool failed_ = false;
 };
 
+// The message of a frame when `body(type, reader)` reads its payload to the end; nothing when it
+// cannot, or when bytes are left over (a message carries exactly its fields).
+template <typename Message, typename Body>
+std::optional<Message> decodeWhole(const Frame &frame, Body body)
+{
+    PayloadReader in(frame.payload);
+    std::optional<Message> message = body(frame.type, in);
+    if (!message || !in.atEnd())
+        return std::nullopt;
+    return message;
+}
+
+// A message of one field, from that field's read.
+template <typename Message, typename T> std::optional<Message> oneField(std::optional<T> value)
+{
+    if (!value)
+        return std::nullopt;
+    return Message{*value};
+}
+
 // A whole frame, ready to send. The payload must fit the 16-bit length with the type byte.
 std::vector<std::uint8_t> encodeFrame(std::uint8_t type, std::span<const std::uint8_t> payload);
 

@@ -1,7 +1,6 @@
 #include "ProcessEngineSide.h"
 
 #include "EngineCommandLine.h"
-#include "EngineLinkProtocol.h"
 
 #include <QCoreApplication>
 #include <type_traits>
@@ -19,16 +18,17 @@ ProcessEngineSide::ProcessEngineSide(QObject *parent)
 {
     helloTimer_.setSingleShot(true);
     helloTimer_.setInterval(HelloTimeoutMs);
-    connect(&helloTimer_, &QTimer::timeout, this, [this] { fail(2); });
+    connect(&helloTimer_, &QTimer::timeout, this,
+            [this] { fail(enginelink::DisconnectNotStarted); });
     connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            fail(2);
+            fail(enginelink::DisconnectNotStarted);
     });
     connect(&process_, &QProcess::readyReadStandardOutput, this, &ProcessEngineSide::readEngine);
     connect(&process_, &QProcess::finished, this, [this] {
         if (stopping_)
             return;
-        fail(connected_ ? StatusEngineLost : 2);
+        fail(broken());
     });
 }
 
@@ -55,7 +55,7 @@ void ProcessEngineSide::start(const QString &commandLine)
     if (!invocation) {
         // Reported through the event loop, as a failed launch would be.
         QMetaObject::invokeMethod(
-            this, [this] { fail(2); }, Qt::QueuedConnection);
+            this, [this] { fail(enginelink::DisconnectNotStarted); }, Qt::QueuedConnection);
         return;
     }
     stopping_ = false;
@@ -71,7 +71,7 @@ void ProcessEngineSide::stop()
     ++generation_;
     connected_ = false;
     if (!terminate())
-        emit engineDisconnected(0);
+        emit engineDisconnected(enginelink::DisconnectNotStopped);
 }
 
 bool ProcessEngineSide::terminate()
@@ -91,7 +91,12 @@ bool ProcessEngineSide::terminate()
     return true;
 }
 
-void ProcessEngineSide::fail(std::int16_t status)
+enginelink::Disconnection ProcessEngineSide::broken() const
+{
+    return connected_ ? enginelink::DisconnectEngineLost : enginelink::DisconnectNotStarted;
+}
+
+void ProcessEngineSide::fail(enginelink::Disconnection status)
 {
     helloTimer_.stop();
     connected_ = false;
@@ -118,13 +123,13 @@ void ProcessEngineSide::readEngine()
             break;
         auto message = enginelink::decodeEngineFrame(*frame);
         if (!message) {
-            fail(connected_ ? StatusEngineLost : 2);
+            fail(broken());
             return;
         }
         if (!connected_) {
             const auto *hello = std::get_if<enginelink::Hello>(&*message);
             if (!hello || hello->version != enginelink::Version) {
-                fail(2);
+                fail(enginelink::DisconnectNotStarted);
                 return;
             }
             helloTimer_.stop();
@@ -170,7 +175,7 @@ void ProcessEngineSide::readEngine()
             *message);
     }
     if (generation == generation_ && reader_.failed())
-        fail(connected_ ? StatusEngineLost : 2);
+        fail(broken());
 }
 
 void ProcessEngineSide::send(const std::vector<std::uint8_t> &frame)

@@ -4,13 +4,12 @@
 // StopGraceMs. Requests made while it starts are held until it has greeted. A text of any
 // length goes to the engine whole, in as many messages as it takes.
 //
-// Disconnection statuses: 2 the program could not be started, did not greet in time, or broke
-// the link before greeting; 0 a running engine could not be stopped; 3 a connected engine
-// ended by itself or broke the link (it is killed, so none is left behind).
+// It reports the engine gone with the engine link's disconnection statuses (enginelink::
+// Disconnection); an engine that broke the link is killed, so none is left behind.
 #pragma once
 
+#include "EngineLinkProtocol.h"
 #include "EngineSide.h"
-#include "Frames.h"
 
 #include <QProcess>
 #include <QTimer>
@@ -23,7 +22,6 @@ class ProcessEngineSide : public EngineSide {
 public:
     static constexpr int HelloTimeoutMs = 5000;
     static constexpr int StopGraceMs = 1500;
-    static constexpr std::int16_t StatusEngineLost = 3;
 
     explicit ProcessEngineSide(QObject *parent = nullptr);
     ~ProcessEngineSide() override;
@@ -51,7 +49,9 @@ private:
     void readEngine();
     void send(const std::vector<std::uint8_t> &frame);
     // Ends the engine after a failure and reports it with status.
-    void fail(std::int16_t status);
+    void fail(enginelink::Disconnection status);
+    // The status of a link that breaks now: before or after the hello.
+    enginelink::Disconnection broken() const;
     bool terminate();
 
     QProcess process_;

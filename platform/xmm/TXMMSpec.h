@@ -3,6 +3,7 @@
 // markers to where the engine listens now.
 #pragma once
 
+#include "EngineLinkProtocol.h"
 #include "FrequencyDisplay.h"
 
 class TXMMSpec : public FrequencyDisplay {
@@ -27,8 +28,8 @@ protected:
 private:
     QVector<std::int16_t> columns_; // centi-dB per pixel column of the latest block
     int topCentiDb_ = 0;            // level drawn at the top edge, following the peaks
-    std::int16_t markHz_ = 2125;
-    std::int16_t spaceHz_ = 2295;
+    std::int16_t markHz_ = enginelink::StandardMarkHz;
+    std::int16_t spaceHz_ = enginelink::StandardSpaceHz;
     std::int16_t notch1Hz_ = 0;
     std::int16_t notch2Hz_ = 0;
 };

@@ -36,9 +36,9 @@ void writeData(wire::PayloadWriter &out, const std::optional<std::vector<std::ui
         out.text(std::string(data->begin(), data->end()));
 }
 
-std::optional<Message> decodeBody(const wire::Frame &frame, wire::PayloadReader &in)
+std::optional<Message> decodeBody(std::uint8_t type, wire::PayloadReader &in)
 {
-    switch (frame.type) {
+    switch (type) {
     case Connect: {
         if (!in.magic(Magic))
             return std::nullopt;
@@ -53,13 +53,13 @@ std::optional<Message> decodeBody(const wire::Frame &frame, wire::PayloadReader 
     case Transaction: {
         TransactionMsg t{};
         const auto id = in.u32();
-        const auto type = in.u16();
+        const auto transactionType = in.u16();
         auto item = name(in);
         const auto format = in.u16();
-        if (!id || !type || !item || !format || !optionalData(in, t.data))
+        if (!id || !transactionType || !item || !format || !optionalData(in, t.data))
             return std::nullopt;
         t.id = *id;
-        t.type = *type;
+        t.type = *transactionType;
         t.item = std::move(*item);
         t.format = *format;
         return t;
@@ -101,11 +101,7 @@ std::optional<Message> decodeBody(const wire::Frame &frame, wire::PayloadReader 
 
 std::optional<Message> decode(const wire::Frame &frame)
 {
-    wire::PayloadReader in(frame.payload);
-    auto message = decodeBody(frame, in);
-    if (!message || !in.atEnd())
-        return std::nullopt;
-    return message;
+    return wire::decodeWhole<Message>(frame, decodeBody);
 }
 
 std::vector<std::uint8_t> encode(const Message &message)

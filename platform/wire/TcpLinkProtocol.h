@@ -43,16 +43,9 @@ struct Char {
 struct Ptt {
     std::int16_t transmitting;
 };
-struct Fft {
-    std::int16_t sampleRate;
-    std::vector<std::int16_t> values;
-};
-struct Xy {
-    std::vector<std::int32_t> block;
-}; // count, then the pairs
-struct Status {
-    std::vector<std::int32_t> record;
-}; // field 0 holds the count
+using Fft = enginelink::FftBlock;
+using Xy = enginelink::XyBlock;
+using Status = enginelink::StatusBlock;
 struct ProfileRequest {
     std::int16_t profile;
 };
