@@ -1,7 +1,5 @@
 #include "StatusText.h"
 
-#include "app/ErrorBox.h"
-
 #include <charconv>
 #include <cmath>
 

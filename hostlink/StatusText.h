@@ -5,6 +5,13 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <stdexcept>
+
+// A text that could not be converted to a number; what() is the message the error box shows.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 namespace hostlink {
 

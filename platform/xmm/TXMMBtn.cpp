@@ -4,8 +4,6 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-TXMMBtn *TXMMBtn::clicking_ = nullptr;
-
 TXMMBtn::TXMMBtn(QWidget *parent) : QWidget(parent), ObservedControl(this)
 {
     setAttribute(Qt::WA_Hover);
@@ -72,8 +70,5 @@ void TXMMBtn::mousePressEvent(QMouseEvent *event)
     }
     state_ = !state_;
     update();
-    TXMMBtn *const outer = clicking_; // a click's handler may pump events, and so clicks
-    clicking_ = this;
-    emit OnLButtonClick();
-    clicking_ = outer;
+    deliverClick([this] { emit OnLButtonClick(); });
 }

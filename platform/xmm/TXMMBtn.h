@@ -5,11 +5,12 @@
 #pragma once
 
 #include "CallObserver.h"
+#include "EngineSwitchButton.h"
 
 #include <QColor>
 #include <QWidget>
 
-class TXMMBtn : public QWidget, public xmm::ObservedControl {
+class TXMMBtn : public QWidget, public xmm::ObservedControl, public xmm::EngineSwitchButton {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(bool State READ State WRITE setState)
@@ -21,17 +22,14 @@ public:
     QString Caption() const { return caption_; }
     void setCaption(const QString &caption);
     bool State() const;
-    // State, as the library itself reads it (not noted as a call of the window).
-    bool isPressed() const { return state_; }
     void setState(bool pressed);
     QColor CaptionColor() const { return captionColor_; }
     void setCaptionColor(const QColor &color);
     void setVisible(bool visible) override; // the control's Visible property
     QString EngineSwitch() const { return engineSwitch_; }
     void setEngineSwitch(const QString &name) { engineSwitch_ = name; }
-
-    // The button whose OnLButtonClick is being delivered now; nothing outside a click.
-    static TXMMBtn *clicking() { return clicking_; }
+    QString engineSwitch() const override { return engineSwitch_; }
+    bool pressedIn() const override { return state_; } // State, not noted as the window's read
 
     QSize sizeHint() const override;
 
@@ -47,5 +45,4 @@ private:
     QColor captionColor_;
     QString engineSwitch_;
     bool state_ = false;
-    static TXMMBtn *clicking_;
 };

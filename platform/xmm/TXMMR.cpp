@@ -2,9 +2,9 @@
 
 #include "EngineLinkProtocol.h"
 #include "EngineSide.h"
+#include "EngineSwitchButton.h"
 #include "ProcessEngineSide.h"
 #include "SwitchWords.h"
-#include "TXMMBtn.h"
 
 namespace {
 
@@ -88,23 +88,24 @@ bool TXMMR::SetSwitch(std::int32_t word)
 
 std::int32_t TXMMR::engineWord(std::int32_t word) const
 {
-    const TXMMBtn *button = TXMMBtn::clicking();
+    const xmm::EngineSwitchButton *button = xmm::EngineSwitchButton::clicking();
     if (word != enginelink::SwitchRelease || !button)
         return word;
-    const auto bit = switchBit(button->EngineSwitch());
+    const auto bit = switchBit(button->engineSwitch());
     return bit ? wordFor(*bit, false) : word;
 }
 
 void TXMMR::syncEngine()
 {
     if (QObject *window = parent()) {
-        for (const TXMMBtn *button : window->findChildren<TXMMBtn *>()) {
-            const auto bit = switchBit(button->EngineSwitch());
+        for (const QObject *child : window->findChildren<QObject *>()) {
+            const auto *button = dynamic_cast<const xmm::EngineSwitchButton *>(child);
+            const auto bit = button ? switchBit(button->engineSwitch()) : std::nullopt;
             if (!bit)
                 continue;
             // The AFC button is pressed in while AFC is off.
             const bool on =
-                *bit == enginelink::SwitchBitAfc ? !button->isPressed() : button->isPressed();
+                *bit == enginelink::SwitchBitAfc ? !button->pressedIn() : button->pressedIn();
             side_->setSwitch(wordFor(*bit, on));
         }
     }

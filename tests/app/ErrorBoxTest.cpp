@@ -3,6 +3,7 @@
 #include "ErrorBox.h"
 
 #include "WindowFixture.h"
+#include "hostlink/StatusText.h"
 
 #include <QMessageBox>
 #include <QTimer>

@@ -1,4 +1,5 @@
 // The menu tree, Exit, the information boxes and the volume control.
+#include "ShellScript.h"
 #include "TXMMT.h"
 #include "WindowFixture.h"
 #include "app/InfoBoxes.h"
@@ -169,11 +170,7 @@ TEST_F(MenusTest, VolumePanelStartsTheDesktopsVolumeControl)
 {
     QTemporaryDir dir;
     const QString marker = dir.filePath("started");
-    QFile script(dir.filePath("pavucontrol"));
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho \"$PWD\" > " + marker.toLocal8Bit() + "\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeScript(dir, "pavucontrol", "echo \"$PWD\" > " + marker.toLocal8Bit() + "\n");
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", dir.path().toLocal8Bit());
     form->WindowsAudioPanel1->trigger();

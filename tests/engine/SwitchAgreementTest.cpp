@@ -36,7 +36,7 @@ protected:
     std::int32_t shownWord() const
     {
         using namespace enginelink;
-        std::int32_t word = form->XMMBtn2->isPressed() ? 0 : SwitchOnMark;
+        std::int32_t word = form->XMMBtn2->pressedIn() ? 0 : SwitchOnMark;
         const std::pair<TXMMBtn *, SwitchBit> toggles[] = {
             {form->XMMBtn6, SwitchBitNet},  {form->XMMBtn1, SwitchBitAtc},
             {form->XMMBtn5, SwitchBitBpf},  {form->XMMBtn7, SwitchBitLms},
@@ -44,7 +44,7 @@ protected:
             {form->XMMBtn11, SwitchBitUos}, {form->XMMBtn9, SwitchBitNotch},
         };
         for (const auto &[button, bit] : toggles)
-            if (button->isPressed())
+            if (button->pressedIn())
                 word |= bit;
         return word;
     }

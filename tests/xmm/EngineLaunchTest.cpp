@@ -1,8 +1,8 @@
-// Finding and starting the engine program: the command-line resolution, and what the window
-// shows when there is no engine to start or the program never greets.
-#include "EngineCommandLine.h"
+// Starting the engine program: what the window shows when there is no engine to start or the
+// program never greets.
 #include "ProcessEngineSide.h"
 #include "RTTYMain.h"
+#include "ShellScript.h"
 #include "TXMMR.h"
 
 #include <QDir>
@@ -12,60 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace {
-
-// Writes an executable shell script into dir.
-QString writeScript(const QTemporaryDir &dir, const QString &name, const QByteArray &body)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n" + body);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
-}
-
-} // namespace
-
-TEST(EngineCommandLine, TheEngineTokenNamesOurEngineInAnyCase)
-{
-    EXPECT_EQ(xmm::engineProgramFileName("MMTTY.EXE"), "tolmfsk-engine");
-    EXPECT_EQ(xmm::engineProgramFileName("mmtty.exe"), "tolmfsk-engine");
-    EXPECT_EQ(xmm::engineProgramFileName("other"), "other");
-}
-
-TEST(EngineCommandLine, LooksBesideTheTerminalFirstThenOnThePath)
-{
-    QTemporaryDir beside, onPath;
-    const QString local = writeScript(beside, "tolmfsk-engine", "exit 0\n");
-    const QString remote = writeScript(onPath, "tolmfsk-engine", "exit 0\n");
-
-    auto found = xmm::resolveEngineCommandLine("MMTTY.EXE -m", beside.path(), {onPath.path()});
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->program, local);
-    EXPECT_EQ(found->arguments, QStringList({"-m"}));
-
-    found =
-        xmm::resolveEngineCommandLine("MMTTY.EXE ", QDir::tempPath() + "/nowhere", {onPath.path()});
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->program, remote);
-    EXPECT_TRUE(found->arguments.isEmpty());
-}
-
-TEST(EngineCommandLine, NothingWhenEmptyOrNotFound)
-{
-    QTemporaryDir empty;
-    EXPECT_FALSE(xmm::resolveEngineCommandLine("", empty.path(), {empty.path()}));
-    EXPECT_FALSE(xmm::resolveEngineCommandLine("   ", empty.path(), {empty.path()}));
-    EXPECT_FALSE(xmm::resolveEngineCommandLine("MMTTY.EXE -m", empty.path(), {empty.path()}));
-    // A file that is there but cannot be run is not an engine.
-    QFile plain(empty.filePath("tolmfsk-engine"));
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    EXPECT_FALSE(xmm::resolveEngineCommandLine("MMTTY.EXE -m", empty.path(), {}));
-}
 
 TEST(EngineLaunch, StartWithoutAnEngineProgramShowsInvokingFailed)
 {
