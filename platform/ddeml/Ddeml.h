@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
@@ -122,7 +123,5 @@ BOOL DdePostAdvise(DWORD idInst, HSZ hszTopic, HSZ hszItem);
 
 namespace ddeml {
 // The folder of the service sockets: $XDG_RUNTIME_DIR/tolmfsk-dde, made with mode 0700.
-const char *socketDirectory();
-// For tests: the instance's live conversations.
-int conversationCount(DWORD idInst);
+std::string socketDirectory();
 } // namespace ddeml

@@ -1,18 +1,21 @@
 // The DDE transport itself: its folder is the user's alone, a stale socket never blocks a new
-// server while a live one keeps its name, and a partner that breaks the format loses its own
-// conversation only.
+// server while a live one keeps its name, a partner that breaks the format or floods a waiting
+// client loses its own conversation only, service names stay in the folder, and string names
+// last while somebody holds them.
 #include "DdeProtocol.h"
 #include "Ddeml.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -95,7 +98,7 @@ TEST_F(DdeTransportTest, TheFolderIsTheUsersAlone)
     DWORD id = 0;
     ASSERT_EQ(DdeInitializeA(&id, nullptr, 0, 0), DMLERR_NO_ERROR);
     struct stat info {};
-    ASSERT_EQ(::stat(ddeml::socketDirectory(), &info), 0);
+    ASSERT_EQ(::stat(ddeml::socketDirectory().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(info.st_uid, getuid());
     ServerThread server("OWNONLY");
@@ -194,29 +197,61 @@ TEST_F(DdeTransportTest, AMalformedFrameEndsThatConversationOnly)
     DdeUninitialize(client);
 }
 
+// A DDE partner on a plain socket of the service's name, on a thread of its own: it accepts the
+// conversation, then hands the connected socket to `afterConnect`.
+class RawPartner {
+public:
+    RawPartner(const QString &path, std::function<void(int)> afterConnect)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.toStdString().c_str(), sizeof address.sun_path - 1);
+        listening_ =
+            ::bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+            ::listen(listener_, 1) == 0;
+        if (!listening_)
+            return;
+        thread_ = std::thread([this, afterConnect] {
+            const int partner = ::accept(listener_, nullptr, nullptr);
+            std::uint8_t bytes[4096];
+            if (::read(partner, bytes, sizeof bytes) > 0) { // the connect request
+                const auto accepted = ddewire::encode(ddewire::ConnectReplyMsg{true});
+                (void)!::write(partner, accepted.data(), accepted.size());
+                afterConnect(partner);
+            }
+            ::close(partner);
+        });
+    }
+    ~RawPartner()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        ::close(listener_);
+    }
+    bool listening() const { return listening_; }
+
+private:
+    int listener_ = -1;
+    bool listening_ = false;
+    std::thread thread_;
+};
+
+// Reads until the other side closes.
+void drain(int fd)
+{
+    std::uint8_t bytes[4096];
+    while (::read(fd, bytes, sizeof bytes) > 0) {
+    }
+}
+
 // A partner that accepts the conversation and never answers a transaction: a request returns
 // nothing after its time-out, no sooner and not much later.
 TEST_F(DdeTransportTest, ATransactionWaitsNoLongerThanItsTimeOut)
 {
-    QDir().mkpath(runtime.filePath("tolmfsk-dde"));
-    const std::string path = socketOf("SILENT").toStdString();
-    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 1), 0);
-    std::thread silent([listener] {
-        const int partner = ::accept(listener, nullptr, nullptr);
-        std::uint8_t bytes[4096];
-        if (::read(partner, bytes, sizeof bytes) > 0) { // the connect request
-            const auto accepted = ddewire::encode(ddewire::ConnectReplyMsg{true});
-            (void)!::write(partner, accepted.data(), accepted.size());
-        }
-        while (::read(partner, bytes, sizeof bytes) > 0) {
-        } // every transaction left unanswered
-        ::close(partner);
-    });
+    RawPartner silent(socketOf("SILENT"), drain); // every transaction left unanswered
+    ASSERT_TRUE(silent.listening());
 
     DWORD client = 0;
     ASSERT_EQ(DdeInitializeA(&client, nullptr, 0, 0), DMLERR_NO_ERROR);
@@ -235,6 +270,113 @@ TEST_F(DdeTransportTest, ATransactionWaitsNoLongerThanItsTimeOut)
     EXPECT_EQ(DdeGetLastError(client), DMLERR_DATAACKTIMEOUT);
     DdeDisconnect(c);
     DdeUninitialize(client);
-    silent.join();
-    ::close(listener);
+}
+
+int advisesHeard = 0, disconnectsHeard = 0;
+
+HDDEDATA countingClient(UINT type, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    advisesHeard += type == XTYP_ADVDATA;
+    disconnectsHeard += type == XTYP_DISCONNECT;
+    return nullptr;
+}
+
+// A server that answers a request with a flood of advise data and no reply: the client keeps a
+// bounded number of them, stops waiting at once, and the conversation ends.
+TEST_F(DdeTransportTest, AServerFloodingAWaitingClientLosesItsConversation)
+{
+    constexpr int Flood = 5000;
+    RawPartner flooding(socketOf("FLOOD"), [](int fd) {
+        std::uint8_t bytes[4096];
+        if (::read(fd, bytes, sizeof bytes) <= 0) // the request
+            return;
+        std::vector<std::uint8_t> all;
+        for (int i = 0; i < Flood; ++i) {
+            const auto frame =
+                ddewire::encode(ddewire::AdviseDataMsg{"ITEM", CF_TEXT, std::nullopt});
+            all.insert(all.end(), frame.begin(), frame.end());
+        }
+        (void)!::write(fd, all.data(), all.size());
+        drain(fd);
+    });
+    ASSERT_TRUE(flooding.listening());
+    advisesHeard = disconnectsHeard = 0;
+    DWORD client = 0;
+    ASSERT_EQ(DdeInitializeA(&client, countingClient, 0, 0), DMLERR_NO_ERROR);
+    HCONV c = DdeConnect(client, DdeCreateStringHandleA(client, "FLOOD", CP_WINANSI),
+                         DdeCreateStringHandleA(client, "T", CP_WINANSI), nullptr);
+    ASSERT_NE(c, nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(DdeClientTransaction(nullptr, 0, c,
+                                   DdeCreateStringHandleA(client, "ITEM", CP_WINANSI), CF_TEXT,
+                                   XTYP_REQUEST, 3000, nullptr),
+              nullptr);
+    EXPECT_LT(clock.elapsed(), 2000) << "waited on through the flood";
+    EXPECT_TRUE(QTest::qWaitFor([] { return disconnectsHeard == 1; }, 3000));
+    EXPECT_LT(advisesHeard, Flood);
+    CONVINFO info{};
+    info.cb = sizeof info;
+    EXPECT_EQ(DdeQueryConvInfo(c, QID_SYNC, &info), 0u);
+    DdeUninitialize(client);
+}
+
+// A service name is one socket in the folder: a name that would reach outside it, or name the
+// folder itself, is refused, and nothing is made outside the folder.
+TEST_F(DdeTransportTest, AServiceNameThatIsNotOneFileIsRefused)
+{
+    DWORD id = 0;
+    ASSERT_EQ(DdeInitializeA(&id, acceptAll, 0, 0), DMLERR_NO_ERROR);
+    for (const char *name : {"../ESCAPED", "A/B", "..", "."}) {
+        HSZ hsz = DdeCreateStringHandleA(id, name, CP_WINANSI);
+        EXPECT_EQ(DdeNameService(id, hsz, nullptr, DNS_REGISTER), nullptr) << name;
+        EXPECT_EQ(DdeGetLastError(id), DMLERR_INVALIDPARAMETER) << name;
+        EXPECT_EQ(DdeConnect(id, hsz, hsz, nullptr), nullptr) << name;
+    }
+    EXPECT_FALSE(QFile::exists(runtime.filePath("escaped")));
+    EXPECT_TRUE(QDir(runtime.filePath("tolmfsk-dde")).isEmpty());
+    HSZ good = DdeCreateStringHandleA(id, "GOOD.NAME", CP_WINANSI);
+    EXPECT_NE(DdeNameService(id, good, nullptr, DNS_REGISTER), nullptr);
+    DdeUninitialize(id);
+}
+
+// String handles are held by a count: the same text gives the same handle while it is held,
+// the last free ends it (its number is not given again), and a conversation holds its own
+// service and topic names.
+TEST_F(DdeTransportTest, AStringNameLastsWhileSomebodyHoldsIt)
+{
+    ServerThread server("NAMES");
+    ASSERT_TRUE(server.registered);
+    DWORD id = 0;
+    ASSERT_EQ(DdeInitializeA(&id, nullptr, 0, 0), DMLERR_NO_ERROR);
+    auto text = [id](HSZ hsz) {
+        char buffer[64] = {};
+        DdeQueryStringA(id, hsz, buffer, sizeof buffer, CP_WINANSI);
+        return std::string(buffer);
+    };
+    HSZ first = DdeCreateStringHandleA(id, "Item", CP_WINANSI);
+    HSZ second = DdeCreateStringHandleA(id, "ITEM", CP_WINANSI);
+    EXPECT_EQ(first, second);
+    EXPECT_TRUE(DdeFreeStringHandle(id, first));
+    EXPECT_EQ(text(second), "Item");
+    EXPECT_TRUE(DdeFreeStringHandle(id, second));
+    EXPECT_EQ(text(first), "");
+    EXPECT_FALSE(DdeFreeStringHandle(id, first));
+    EXPECT_NE(DdeCreateStringHandleA(id, "Item", CP_WINANSI), first);
+
+    HSZ service = DdeCreateStringHandleA(id, "NAMES", CP_WINANSI);
+    HSZ topic = DdeCreateStringHandleA(id, "Topic", CP_WINANSI);
+    HCONV c = DdeConnect(id, service, topic, nullptr);
+    ASSERT_NE(c, nullptr);
+    DdeFreeStringHandle(id, service);
+    DdeFreeStringHandle(id, topic);
+    CONVINFO info{};
+    info.cb = sizeof info;
+    ASSERT_NE(DdeQueryConvInfo(c, QID_SYNC, &info), 0u);
+    EXPECT_EQ(text(info.hszTopic), "Topic");
+    EXPECT_EQ(text(info.hszSvcPartner), "NAMES");
+    DdeDisconnect(c);
+    // Both sides of the conversation let its topic go (the server's side on its own thread).
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text(info.hszTopic).empty(); }, 2000));
+    DdeUninitialize(id);
 }
