@@ -5,6 +5,7 @@
 #include "RTTYMain.h"
 #include "SingleInstance.h"
 #include "hostlink/DdeClientConv.h"
+#include "hostlink/DdeInstance.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "DdeClientConv.h"
 
-#include "WinExec.h"
+#include "DdeInstance.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -8,106 +8,13 @@
 namespace hostlink {
 
 namespace {
-DWORD instanceId = 0;
-unsigned launchProgram(const QString &commandLine, unsigned show)
-{
-    return shell::WinExec(commandLine, show);
-}
-Launcher launch = launchProgram;
-HSZ ownService = nullptr;
-QString ownCaption;
 
 HSZ handleOf(const QString &text)
 {
-    return DdeCreateStringHandleA(instanceId, text.toLatin1().constData(), CP_WINANSI);
+    return DdeCreateStringHandleA(ddeInstance(), text.toLatin1().constData(), CP_WINANSI);
 }
 
-TDdeClientConv *conversationObject(HCONV conversation)
-{
-    CONVINFO info{};
-    info.cb = sizeof info;
-    if (!DdeQueryConvInfo(conversation, QID_SYNC, &info))
-        return nullptr;
-    return reinterpret_cast<TDdeClientConv *>(info.hUser);
-}
-
-QString queryString(HSZ hsz)
-{
-    char text[256] = {};
-    DdeQueryStringA(instanceId, hsz, text, sizeof text, CP_WINANSI);
-    return QString::fromLatin1(text);
-}
-
-// Client notifications, and the server side of the program's own service name, which accepts
-// a conversation on its window's caption and refuses everything asked on it.
-HDDEDATA callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hsz2, HDDEDATA, ULONG_PTR,
-                  ULONG_PTR)
-{
-    switch (type) {
-    case XTYP_ADVDATA:
-        if (TDdeClientConv *c = conversationObject(conversation))
-            c->advData(hsz2);
-        return reinterpret_cast<HDDEDATA>(DDE_FACK);
-    case XTYP_DISCONNECT:
-        if (TDdeClientConv *c = conversationObject(conversation))
-            c->disconnected();
-        return nullptr;
-    case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(
-            (hsz2 == nullptr || DdeCmpStringHandles(hsz2, ownService) == 0) &&
-            queryString(hsz1).compare(ownCaption, Qt::CaseInsensitive) == 0);
-    default:
-        return nullptr;
-    }
-}
 } // namespace
-
-void setLauncher(Launcher launcher)
-{
-    launch = launcher ? launcher : launchProgram;
-}
-
-Launcher currentLauncher()
-{
-    return launch;
-}
-
-DWORD ddeInstance()
-{
-    return instanceId;
-}
-
-UINT startDdeInstance(const QString &service, const QString &windowCaption)
-{
-    const UINT error = DdeInitializeA(&instanceId, callback, 0, 0);
-    if (error != DMLERR_NO_ERROR) {
-        const UINT last = DdeGetLastError(instanceId);
-        return last != DMLERR_NO_ERROR && last != DMLERR_DLL_NOT_INITIALIZED ? last : error;
-    }
-    ownCaption = windowCaption;
-    ownService = handleOf(service);
-    DdeNameService(instanceId, ownService, nullptr, DNS_REGISTER);
-    return DMLERR_NO_ERROR;
-}
-
-void endDdeInstance()
-{
-    if (!instanceId)
-        return;
-    DdeNameService(instanceId, ownService, nullptr, DNS_UNREGISTER);
-    DdeUninitialize(instanceId);
-    instanceId = 0;
-}
-
-QString ddeStartErrorMessage(UINT code)
-{
-    const QString hex = QString::number(code, 16).toUpper();
-    if (code == DMLERR_LOW_MEMORY || code == DMLERR_MEMORY_ERROR)
-        return QStringLiteral("Error occurred when DDE ran out of memory ($0%1)").arg(hex);
-    if (code == DMLERR_NO_CONV_ESTABLISHED)
-        return QStringLiteral("DDE Error - conversation not established ($0%1)").arg(hex);
-    return QStringLiteral("An error returned from DDE  ($0%1)").arg(hex);
-}
 
 QString textFromData(const std::uint8_t *data, DWORD size)
 {
@@ -142,31 +49,27 @@ TDdeClientConv::ItemLink *TDdeClientConv::linkOf(TDdeClientItem *item)
 bool TDdeClientConv::OpenConversation(const QString &service, const QString &topic)
 {
     CloseConversation();
-    service_ = service;
-    topic_ = topic;
     auto fail = [this] {
         while (!links_.empty())
             unlinkItem(links_.front()->item);
-        service_.clear();
-        topic_.clear();
         return false;
     };
-    if (service_.isEmpty() && topic_.isEmpty())
+    if (service.isEmpty() && topic.isEmpty())
         return fail();
-    if (!hszService_)
-        hszService_ = handleOf(service_);
-    if (!hszTopic_)
-        hszTopic_ = handleOf(topic_);
+    const HSZ hszService = handleOf(service), hszTopic = handleOf(topic);
     CONVCONTEXT context{};
-    context.cb = 36;
+    context.cb = sizeof context;
     context.iCodePage = CP_WINANSI;
-    conversation_ = DdeConnect(ddeInstance(), hszService_, hszTopic_, &context);
+    conversation_ = DdeConnect(ddeInstance(), hszService, hszTopic, &context);
     // The host is not running: start it, and try once more at once. Without a DDE instance
     // there is nothing a started host could be reached through.
     if (!conversation_ && ddeInstance() != 0) {
-        if (currentLauncher()(ServiceApplication, 7 /* minimised, not activated */) >= 32)
-            conversation_ = DdeConnect(ddeInstance(), hszService_, hszTopic_, &context);
+        if (launchHost(ServiceApplication, 7 /* minimised, not activated */) >= 32)
+            conversation_ = DdeConnect(ddeInstance(), hszService, hszTopic, &context);
     }
+    // The conversation holds its own names.
+    DdeFreeStringHandle(ddeInstance(), hszService);
+    DdeFreeStringHandle(ddeInstance(), hszTopic);
     if (!conversation_)
         return fail();
     DdeSetUserHandle(conversation_, QID_SYNC, reinterpret_cast<DWORD_PTR>(this));
@@ -195,22 +98,20 @@ void TDdeClientConv::CloseConversation()
     if (conversation_) {
         emit OnClose();
         const HCONV closing = conversation_;
-        conversation_ = nullptr;
-        for (auto &link : links_) {
-            if (link->hszItem)
-                DdeFreeStringHandle(ddeInstance(), link->hszItem);
-            link->hszItem = nullptr;
-        }
+        releaseItemHandles();
         DdeSetUserHandle(closing, QID_SYNC, 0);
         DdeDisconnect(closing);
     }
-    if (hszService_)
-        DdeFreeStringHandle(ddeInstance(), hszService_);
-    if (hszTopic_)
-        DdeFreeStringHandle(ddeInstance(), hszTopic_);
-    hszService_ = hszTopic_ = nullptr;
-    service_.clear();
-    topic_.clear();
+}
+
+void TDdeClientConv::releaseItemHandles()
+{
+    conversation_ = nullptr;
+    for (auto &link : links_) {
+        if (link->hszItem)
+            DdeFreeStringHandle(ddeInstance(), link->hszItem);
+        link->hszItem = nullptr;
+    }
 }
 
 // Starts the item's advise loop as a warm link; on refusal the link loses its name.
@@ -315,12 +216,7 @@ void TDdeClientConv::advData(HSZ item)
 void TDdeClientConv::disconnected()
 {
     emit OnClose();
-    conversation_ = nullptr;
-    for (auto &link : links_) {
-        if (link->hszItem)
-            DdeFreeStringHandle(ddeInstance(), link->hszItem);
-        link->hszItem = nullptr;
-    }
+    releaseItemHandles();
 }
 
 TDdeClientItem::TDdeClientItem(TDdeClientConv *conversation, QObject *parent)

@@ -22,10 +22,7 @@ public:
     explicit TDdeClientConv(QObject *parent = nullptr);
     ~TDdeClientConv() override;
 
-    QString DdeService() const { return service_; }
-    QString DdeTopic() const { return topic_; }
     QString ServiceApplication = QStringLiteral("DDeServerAp");
-    bool FormatChars = false; // false: control characters in received text become spaces
 
     bool OpenConversation(const QString &service, const QString &topic);
     void CloseConversation();
@@ -54,9 +51,8 @@ private:
     bool startAdvise(ItemLink &link);
     void fetch(ItemLink &link);
     ItemLink *linkOf(TDdeClientItem *item);
+    void releaseItemHandles(); // the conversation has ended: no item has its loop any more
 
-    QString service_, topic_;
-    HSZ hszService_ = nullptr, hszTopic_ = nullptr;
     HCONV conversation_ = nullptr;
     UINT format_ = CF_TEXT;
     std::vector<std::unique_ptr<ItemLink>> links_;
@@ -68,7 +64,6 @@ public:
     explicit TDdeClientItem(TDdeClientConv *conversation, QObject *parent = nullptr);
     ~TDdeClientItem() override;
 
-    TDdeClientConv *DdeConv() const { return conversation_; }
     QString DdeItem() const { return item_; }
     void setDdeItem(const QString &name); // links the item (an empty name unlinks it)
     QStringList Lines;
@@ -85,16 +80,6 @@ private:
 
 namespace hostlink {
 
-// The DDE instance of the program: its id, set by startDdeInstance.
-DWORD ddeInstance();
-// Starts the instance and registers the program's own service name; the DDE error code.
-UINT startDdeInstance(const QString &ownService, const QString &windowCaption);
-void endDdeInstance();
-// The message of the start-up error box for a DDE error code.
-QString ddeStartErrorMessage(UINT code);
-// How a conversation starts a missing host ("DDeServerAp"): shell::WinExec unless replaced.
-using Launcher = unsigned (*)(const QString &commandLine, unsigned showCommand);
-void setLauncher(Launcher launcher);
 // The text rule: data up to its first NUL, control characters 1..31 as spaces.
 QString textFromData(const std::uint8_t *data, DWORD size);
 

@@ -8,6 +8,7 @@
 #include "Ts2000Sim.h"
 #include "WinExec.h"
 #include "hostlink/DdeClientConv.h"
+#include "hostlink/DdeInstance.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -5,6 +5,7 @@
 #include "RTTYMain.h"
 #include "ScriptedHost.h"
 #include "hostlink/DdeClientConv.h"
+#include "hostlink/DdeInstance.h"
 
 #include <QTemporaryDir>
 #include <QTest>
