@@ -9,7 +9,7 @@
 #include <string>
 
 namespace {
-struct Counting : rtty::EngineCore::Events {
+struct Counting : rtty::EngineEvents {
     long characters = 0, spectra = 0, xyBlocks = 0, records = 0;
     void character(char) override { ++characters; }
     void spectrum(const std::vector<std::int16_t> &, int, std::int32_t) override { ++spectra; }

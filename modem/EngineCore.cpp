@@ -8,7 +8,7 @@ namespace rtty {
 
 using namespace enginelink;
 
-EngineCore::EngineCore(Events &events)
+EngineCore::EngineCore(EngineEvents &events)
     : events_(events), spectrum_(SpectrumHop), afc_(SampleRateHz / Spectrum::Size),
       transmitter_(SampleRateHz, 45.45, StandardMarkHz, StandardSpaceHz)
 {

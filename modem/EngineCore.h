@@ -24,9 +24,7 @@ public:
     static constexpr std::size_t SpectrumHop = 551;         // about 20 spectra a second
     static constexpr std::size_t StatusEverySamples = 1102; // about 10 status records a second
 
-    using Events = EngineEvents;
-
-    explicit EngineCore(Events &events);
+    explicit EngineCore(EngineEvents &events);
 
     void postCommand(std::int32_t command, std::int32_t value);
     void setSwitch(std::int32_t word);
@@ -53,7 +51,7 @@ private:
     void setTones(double markHz, double spaceHz);
     void applySwitches();
 
-    Events &events_;
+    EngineEvents &events_;
     Receiver receiver_;
     Spectrum spectrum_;
     Afc afc_;

@@ -81,7 +81,7 @@ std::optional<ToneOptions> parse(const QStringList &arguments, const char *tool)
     return o;
 }
 
-struct PrintingEvents : rtty::EngineCore::Events {
+struct PrintingEvents : rtty::EngineEvents {
     void character(char c) override
     {
         if (c != '\r')

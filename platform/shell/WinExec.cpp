@@ -1,42 +1,21 @@
 #include "WinExec.h"
 
-#include <QCoreApplication>
+#include "ProgramLookup.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QUuid>
 #include <unistd.h>
 
 namespace shell {
 
-namespace {
-
-QString resolveProgram(const QString &token)
-{
-    const QString name = token.compare(QLatin1String("DDeServerAp"), Qt::CaseInsensitive) == 0
-                             ? QStringLiteral("tolmfsk-host")
-                             : token;
-    if (name.contains(QLatin1Char('/')))
-        return QFileInfo(name).isExecutable() ? name : QString();
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFileInfo(beside).isFile() && QFileInfo(beside).isExecutable())
-        return beside;
-    return QStandardPaths::findExecutable(name);
-}
-
-} // namespace
-
 unsigned WinExec(const QString &commandLine, unsigned, qint64 *startedPid)
 {
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
-        return 2;
-    const QString program = resolveProgram(words.takeFirst());
-    if (program.isEmpty())
+    const auto invocation = resolveCommandLine(commandLine);
+    if (!invocation)
         return 2;
 
     QLocalServer ready;
@@ -46,8 +25,8 @@ unsigned WinExec(const QString &commandLine, unsigned, qint64 *startedPid)
     const bool listening = ready.listen(readyName);
 
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(words);
+    process.setProgram(invocation->program);
+    process.setArguments(invocation->arguments);
     auto environment = QProcessEnvironment::systemEnvironment();
     if (listening)
         environment.insert(QLatin1String(ReadySocketVariable), ready.fullServerName());

@@ -1,8 +1,8 @@
 // The desktop's counterpart of the platform's program launcher: runs a command line, detached,
 // and returns once the started program says it is ready to serve, or after ReadyBoundMs.
-// "DDeServerAp" names the host program, tolmfsk-host, looked for beside the running program,
-// then on PATH. Results as the platform gives them: 32 or more means started, 2 that the
-// program was not found, 0 that it could not be started.
+// The program is found as ProgramLookup.h says ("DDeServerAp" names the host program). Results as
+// the platform gives them: 32 or more means started, 2 that the program was not found, 0 that it
+// could not be started.
 #pragma once
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ProcessEngineSide.h"
 
-#include "EngineCommandLine.h"
+#include "ProgramLookup.h"
 
 #include <QCoreApplication>
 #include <type_traits>
@@ -49,9 +49,11 @@ void ProcessEngineSide::start(const QString &commandLine)
     held_.clear();
     heldBytes_ = 0;
     reader_ = wire::FrameReader(enginelink::MaxFrameBytes);
-    const auto invocation = resolveEngineCommandLine(
-        commandLine, besideDir_.isNull() ? QCoreApplication::applicationDirPath() : besideDir_,
-        qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts));
+    const auto invocation =
+        besideDir_.isNull() ? shell::resolveCommandLine(commandLine)
+                            : shell::resolveCommandLine(commandLine, besideDir_,
+                                                        qEnvironmentVariable("PATH").split(
+                                                            QLatin1Char(':'), Qt::SkipEmptyParts));
     if (!invocation) {
         // Reported through the event loop, as a failed launch would be.
         QMetaObject::invokeMethod(

@@ -17,7 +17,7 @@
 namespace {
 
 // Hands the engine core's events to the window through the fake engine side.
-struct ToWindow : rtty::EngineCore::Events {
+struct ToWindow : rtty::EngineEvents {
     FakeEngineSide *side;
     void character(char c) override { side->raiseChar(std::int16_t(std::uint8_t(c))); }
     void spectrum(const std::vector<std::int16_t> &v, int rate, std::int32_t overflow) override
