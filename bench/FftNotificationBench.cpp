@@ -2,12 +2,8 @@
 // read and the warning updated, the repaint done) for a 1024-value block, and its share of one
 // core at 50 blocks a second.
 //   bench-fft-notification [BLOCKS]
-#include "AppStyle.h"
-#include "FakeEngineSide.h"
-#include "RTTYMain.h"
-#include "TXMMR.h"
+#include "BenchWindow.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <cmath>
 #include <cstdio>
@@ -15,12 +11,9 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
-    applyStationLook(application);
-    const int blocks = argc > 1 ? std::atoi(argv[1]) : 2000;
-    TForm1 form;
-    FakeEngineSide &engine = attachFakeEngineSide(*form.XMMR);
-    QCoreApplication::processEvents();
+    BenchWindow window(argc, argv);
+    const int blocks = BenchWindow::count(argc, argv, 2000);
+    FakeEngineSide &engine = window.engine;
 
     // Noise around -90 dB with two tones of a keyed signal.
     std::mt19937 random(1);

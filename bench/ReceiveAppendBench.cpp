@@ -3,12 +3,8 @@
 // characters. A day of RTTY is about 500,000 characters; the second figure must stay within
 // twice the first.
 //   bench-receive-append [CHARACTERS_TIMED]
-#include "AppStyle.h"
-#include "FakeEngineSide.h"
-#include "RTTYMain.h"
-#include "TXMMR.h"
+#include "BenchWindow.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <cstdio>
@@ -44,12 +40,10 @@ double microsecondsPerCharacter(TForm1 &form, FakeEngineSide &engine, int held, 
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
-    applyStationLook(application);
-    const int timed = argc > 1 ? std::atoi(argv[1]) : 3000;
-    TForm1 form;
-    FakeEngineSide &engine = attachFakeEngineSide(*form.XMMR);
-    QCoreApplication::processEvents();
+    BenchWindow window(argc, argv);
+    const int timed = BenchWindow::count(argc, argv, 3000);
+    TForm1 &form = window.form;
+    FakeEngineSide &engine = window.engine;
 
     microsecondsPerCharacter(form, engine, 1000, 200); // warm up
     const double small = microsecondsPerCharacter(form, engine, 1000, timed);

@@ -2,6 +2,8 @@
 // behind by a terminal that ended badly does not stop the next one.
 #include "SingleInstance.h"
 
+#include "FolderVariable.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,14 +16,7 @@ namespace {
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    }
-    void TearDown() override { qputenv("XDG_RUNTIME_DIR", saved); }
-    QTemporaryDir runtime;
-    QByteArray saved;
+    FolderVariable runtime{"XDG_RUNTIME_DIR"};
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 // last while somebody holds them.
 #include "DdeProtocol.h"
 #include "Ddeml.h"
+#include "FolderVariable.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -40,20 +41,12 @@ HDDEDATA acceptAll(UINT type, UINT, HCONV, HSZ, HSZ hsz2, HDDEDATA, ULONG_PTR, U
 
 class DdeTransportTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    }
-    void TearDown() override { qputenv("XDG_RUNTIME_DIR", saved); }
-
     QString socketOf(const char *service) const
     {
         return runtime.filePath(QString("tolmfsk-dde/%1").arg(QString(service).toLower()));
     }
 
-    QTemporaryDir runtime;
-    QByteArray saved;
+    FolderVariable runtime{"XDG_RUNTIME_DIR"};
 };
 
 // A server instance on a thread of its own, so that this thread's synchronous calls get answers.

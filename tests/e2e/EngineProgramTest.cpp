@@ -3,6 +3,7 @@
 // running behind the window.
 #include "Channel.h"
 #include "CharacterErrorRate.h"
+#include "FolderVariable.h"
 #include "ProcessEngineSide.h"
 #include "QtPrinters.h"
 #include "RTTYMain.h"
@@ -34,15 +35,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(config.isValid());
-        savedConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         QDir(config.path()).mkpath("tolmfsk");
     }
-    void TearDown() override
-    {
-        form.reset();
-        qputenv("XDG_CONFIG_HOME", savedConfig);
-    }
+    void TearDown() override { form.reset(); }
 
     void writeSettings(const QString &body)
     {
@@ -65,8 +60,7 @@ protected:
         return static_cast<xmm::ProcessEngineSide *>(form->XMMR->engineSide())->processId();
     }
 
-    QTemporaryDir config;
-    QByteArray savedConfig;
+    FolderVariable config{"XDG_CONFIG_HOME"};
     std::unique_ptr<TForm1> form;
 };
 

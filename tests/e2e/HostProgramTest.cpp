@@ -2,6 +2,7 @@
 // dummy rig's values shown, and a frequency set on the radio through rigctld shown within a
 // second.
 #include "ErrorBoxWatch.h"
+#include "FolderVariable.h"
 #include "QtPrinters.h"
 #include "RTTYMain.h"
 #include "TXMMBtn.h"
@@ -39,10 +40,6 @@ class HostProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-        savedConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         QDir(config.path()).mkpath("tolmfsk");
         hostPid = 0;
         hostlink::setLauncher(launchAndRemember);
@@ -61,12 +58,9 @@ protected:
             rigctld.kill();
             rigctld.waitForFinished();
         }
-        qputenv("XDG_RUNTIME_DIR", savedRuntime);
-        qputenv("XDG_CONFIG_HOME", savedConfig);
     }
 
-    QTemporaryDir runtime, config;
-    QByteArray savedRuntime, savedConfig;
+    FolderVariable runtime{"XDG_RUNTIME_DIR"}, config{"XDG_CONFIG_HOME"};
     QProcess rigctld;
     std::unique_ptr<TForm1> form;
 };

@@ -1,6 +1,7 @@
 // The host conversation over the real DDE transport, against a scripted host: the order of the
 // change events, a host that is absent, slow, refusing or gone, and the text rule.
 #include "ErrorBoxWatch.h"
+#include "FolderVariable.h"
 #include "QtPrinters.h"
 #include "RTTYMain.h"
 #include "ScriptedHost.h"
@@ -29,8 +30,6 @@ class HostConversationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
         launches = 0;
         hostlink::setLauncher(countingLauncher);
         ASSERT_EQ(hostlink::startDdeInstance("window_tests", "TOLM FSK 1.0"), DMLERR_NO_ERROR);
@@ -41,7 +40,6 @@ protected:
         host.reset();
         hostlink::endDdeInstance();
         hostlink::setLauncher(nullptr);
-        qputenv("XDG_RUNTIME_DIR", savedRuntime);
     }
 
     void startHost()
@@ -62,8 +60,7 @@ protected:
         });
     }
 
-    QTemporaryDir runtime;
-    QByteArray savedRuntime;
+    FolderVariable runtime{"XDG_RUNTIME_DIR"};
     std::unique_ptr<ScriptedHost> host;
     std::unique_ptr<TForm1> form;
     QStringList changes;

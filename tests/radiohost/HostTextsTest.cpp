@@ -1,5 +1,6 @@
 // What the host publishes: the texts made of a reading, whatever the locale; the mode as one
 // field for every mode Hamlib knows; nothing the radio did not give; and its settings checked.
+#include "FolderVariable.h"
 #include "HostSettings.h"
 #include "RadioTexts.h"
 
@@ -68,13 +69,7 @@ namespace {
 
 class HostSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        QDir(config.path()).mkpath("tolmfsk");
-    }
-    void TearDown() override { qputenv("XDG_CONFIG_HOME", saved); }
+    void SetUp() override { QDir(config.path()).mkpath("tolmfsk"); }
     void writeIni(const QByteArray &text)
     {
         QFile ini(config.filePath("tolmfsk/host.ini"));
@@ -87,8 +82,7 @@ protected:
         return readHostSettings(arguments, error, help);
     }
 
-    QTemporaryDir config;
-    QByteArray saved;
+    FolderVariable config{"XDG_CONFIG_HOME"};
     std::string error;
     bool help = false;
 };

@@ -2,6 +2,7 @@
 // holds, made before the engine has greeted, and into the real engine's transmit buffer.
 #include "DataBlocks.h"
 #include "EngineLinkProtocol.h"
+#include "FolderVariable.h"
 #include "ProcessEngineSide.h"
 #include "SwitchWords.h"
 
@@ -79,17 +80,11 @@ protected:
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[audio]\nsource=demo\n");
         ini.close();
-        savedConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         QObject::connect(&side, &xmm::EngineSide::statusRecord, [&](const std::int32_t *r) {
             record.assign(r, r + r[enginelink::StatusFieldCount]);
         });
     }
-    void TearDown() override
-    {
-        side.stop();
-        qputenv("XDG_CONFIG_HOME", savedConfig);
-    }
+    void TearDown() override { side.stop(); }
     // A status record asked for now (or one of those the engine sends anyway).
     bool askStatus()
     {
@@ -98,8 +93,7 @@ protected:
         return QTest::qWaitFor([&] { return !record.empty(); }, 3000);
     }
 
-    QTemporaryDir config;
-    QByteArray savedConfig;
+    FolderVariable config{"XDG_CONFIG_HOME"};
     xmm::ProcessEngineSide side;
     std::vector<std::int32_t> record;
 };
