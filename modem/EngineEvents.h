@@ -30,4 +30,45 @@ struct EngineEvents {
     }
 };
 
+// Hands every event to another listener, when there is one.
+class ForwardedEvents : public EngineEvents {
+public:
+    void forwardTo(EngineEvents *target) { target_ = target; }
+
+    void character(char c) override
+    {
+        if (target_)
+            target_->character(c);
+    }
+    void spectrum(const std::vector<std::int16_t> &values, int sampleRateHz,
+                  std::int32_t overflow) override
+    {
+        if (target_)
+            target_->spectrum(values, sampleRateHz, overflow);
+    }
+    void xy(const std::vector<std::int32_t> &block) override
+    {
+        if (target_)
+            target_->xy(block);
+    }
+    void status(const std::vector<std::int32_t> &record) override
+    {
+        if (target_)
+            target_->status(record);
+    }
+    void transmitting(bool on) override
+    {
+        if (target_)
+            target_->transmitting(on);
+    }
+    void edgeChanged(Edge edge, const std::string &fault) override
+    {
+        if (target_)
+            target_->edgeChanged(edge, fault);
+    }
+
+private:
+    EngineEvents *target_ = nullptr;
+};
+
 } // namespace rtty

@@ -12,6 +12,7 @@ EngineProgram::EngineProgram(bool linked) : runner_(*this)
 {
     if (linked) {
         link_ = std::make_unique<EngineLink>(STDIN_FILENO, STDOUT_FILENO, runner_);
+        forwardTo(link_.get());
         link_->onSetupRequested = [this] { showSettings(); };
         link_->onFinished = [this](int code, const QString &why) {
             if (code != 0)
@@ -91,37 +92,6 @@ void EngineProgram::edgeChanged(rtty::Edge edge, const std::string &fault)
         std::fprintf(stderr, "tolmfsk-engine: %s%s\n", edge == rtty::Edge::Ptt ? "PTT: " : "",
                      fault.c_str());
     tellHealth();
-}
-
-void EngineProgram::character(char c)
-{
-    if (link_)
-        link_->character(c);
-}
-
-void EngineProgram::spectrum(const std::vector<std::int16_t> &values, int rate,
-                             std::int32_t overflow)
-{
-    if (link_)
-        link_->spectrum(values, rate, overflow);
-}
-
-void EngineProgram::xy(const std::vector<std::int32_t> &block)
-{
-    if (link_)
-        link_->xy(block);
-}
-
-void EngineProgram::status(const std::vector<std::int32_t> &record)
-{
-    if (link_)
-        link_->status(record);
-}
-
-void EngineProgram::transmitting(bool on)
-{
-    if (link_)
-        link_->transmitting(on);
 }
 
 } // namespace engineio

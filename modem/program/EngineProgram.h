@@ -16,7 +16,8 @@
 
 namespace engineio {
 
-class EngineProgram : public QObject, public rtty::EngineEvents {
+// The signal path's events go on to the link, when there is one.
+class EngineProgram : public QObject, public rtty::ForwardedEvents {
     Q_OBJECT
 public:
     static constexpr char Version[] = "engine 1.0";
@@ -29,12 +30,6 @@ public:
     // signal path.
     void start(bool showSettings);
 
-    void character(char c) override;
-    void spectrum(const std::vector<std::int16_t> &values, int rate,
-                  std::int32_t overflow) override;
-    void xy(const std::vector<std::int32_t> &block) override;
-    void status(const std::vector<std::int32_t> &record) override;
-    void transmitting(bool on) override;
     void edgeChanged(rtty::Edge edge, const std::string &fault) override;
 
 private:

@@ -8,42 +8,30 @@ namespace engineio {
 using Clock = std::chrono::steady_clock;
 
 ReopeningInput::ReopeningInput(Opener open, SoundReport report, std::chrono::milliseconds retry)
-    : open_(std::move(open)), report_(std::move(report)), retry_(retry)
+    : sound_(std::move(open), std::move(report), retry, "sound input")
 {
-    tryOpen();
+    if (!sound_.open())
+        paceFromNow();
 }
 
-bool ReopeningInput::tryOpen()
+// Opening or losing the device may have taken a while: pace from now on rather than catch up.
+void ReopeningInput::paceFromNow()
 {
-    std::string error;
-    device_ = open_(error);
-    if (device_) {
-        fault_.clear();
-        return true;
-    }
-    fault_ = "cannot open the sound input: " + error;
-    // Opening may have taken a while: pace from now on rather than catch up.
-    nextAttempt_ = Clock::now() + retry_;
     paceFrom_ = Clock::now();
     pacedSamples_ = 0;
-    return false;
 }
 
 bool ReopeningInput::read(float *out, std::size_t n)
 {
-    if (device_) {
-        if (device_->read(out, n))
+    if (AudioInput *device = sound_.device()) {
+        if (device->read(out, n))
             return true;
-        const std::string why = device_->fault();
-        device_.reset();
-        fault_ = "sound input lost: " + (why.empty() ? std::string("it failed") : why);
-        report_(fault_);
-        nextAttempt_ = Clock::now() + retry_;
-        paceFrom_ = Clock::now();
-        pacedSamples_ = 0;
-    } else if (Clock::now() >= nextAttempt_ && tryOpen()) {
-        report_({});
-        return device_->read(out, n);
+        sound_.lose();
+        paceFromNow();
+    } else if (sound_.due()) {
+        if (sound_.reopen())
+            return sound_.device()->read(out, n);
+        paceFromNow();
     }
     std::fill(out, out + n, 0.0f);
     pacedSamples_ += n;
@@ -54,66 +42,49 @@ bool ReopeningInput::read(float *out, std::size_t n)
 }
 
 ReopeningOutput::ReopeningOutput(Opener open, SoundReport report, std::chrono::milliseconds retry)
-    : open_(std::move(open)), report_(std::move(report)), retry_(retry)
+    : sound_(std::move(open), std::move(report), retry, "sound output")
 {
-    tryOpen();
+    sound_.open();
 }
 
-bool ReopeningOutput::tryOpen()
+void ReopeningOutput::lose()
 {
-    std::string error;
-    device_ = open_(error);
-    if (device_) {
-        fault_.clear();
-        return true;
-    }
-    fault_ = "cannot open the sound output: " + error;
-    nextAttempt_ = Clock::now() + retry_;
-    return false;
-}
-
-void ReopeningOutput::lost()
-{
-    const std::string why = device_->fault();
-    earlierUnderruns_ += device_->underruns();
-    device_.reset();
-    fault_ = "sound output lost: " + (why.empty() ? std::string("it failed") : why);
-    report_(fault_);
-    nextAttempt_ = Clock::now() + retry_;
+    earlierUnderruns_ += device()->underruns();
+    sound_.lose();
 }
 
 bool ReopeningOutput::write(const float *samples, std::size_t n)
 {
-    if (!device_)
+    if (!device())
         return false;
-    if (device_->write(samples, n))
+    if (device()->write(samples, n))
         return true;
-    lost();
+    lose();
     return false;
 }
 
 void ReopeningOutput::whenPlayed(std::function<void()> played)
 {
-    if (device_)
-        device_->whenPlayed(std::move(played));
+    if (device())
+        device()->whenPlayed(std::move(played));
     else
         played();
 }
 
 void ReopeningOutput::maintain()
 {
-    if (device_) {
-        if (!device_->fault().empty())
-            lost();
+    if (device()) {
+        if (!device()->fault().empty())
+            lose();
         return;
     }
-    if (Clock::now() >= nextAttempt_ && tryOpen())
-        report_({});
+    if (sound_.due())
+        sound_.reopen();
 }
 
 std::size_t ReopeningOutput::underruns() const
 {
-    return earlierUnderruns_ + (device_ ? device_->underruns() : 0);
+    return earlierUnderruns_ + (device() ? device()->underruns() : 0);
 }
 
 } // namespace engineio

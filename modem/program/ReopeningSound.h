@@ -12,32 +12,88 @@ namespace engineio {
 
 using SoundReport = std::function<void(const std::string &fault)>;
 
+// A device of either direction with its opener: opened again, once the retry period has passed,
+// after it could not be opened or was lost.
+template <typename Device>
+class Reopener {
+public:
+    using Opener = std::function<std::unique_ptr<Device>(std::string &error)>;
+    using Clock = std::chrono::steady_clock;
+
+    // what: "sound input" or "sound output", as the faults name it.
+    Reopener(Opener open, SoundReport report, std::chrono::milliseconds retry, const char *what)
+        : open_(std::move(open)), report_(std::move(report)), retry_(retry), what_(what)
+    {
+    }
+
+    Device *device() const { return device_.get(); }
+    const std::string &fault() const { return fault_; }
+
+    // Opens the device; false, with the fault saying why, when it cannot (nothing reported).
+    bool open()
+    {
+        std::string error;
+        device_ = open_(error);
+        if (device_) {
+            fault_.clear();
+            return true;
+        }
+        fault_ = "cannot open the " + what_ + ": " + error;
+        nextAttempt_ = Clock::now() + retry_;
+        return false;
+    }
+    // The device has failed: dropped and reported, to be opened again later.
+    void lose()
+    {
+        const std::string why = device_->fault();
+        device_.reset();
+        fault_ = what_ + " lost: " + (why.empty() ? std::string("it failed") : why);
+        report_(fault_);
+        nextAttempt_ = Clock::now() + retry_;
+    }
+    // Whether the retry period has passed since the last failure.
+    bool due() const { return Clock::now() >= nextAttempt_; }
+    // Opens the device again, and reports it working; false when it still cannot be opened.
+    bool reopen()
+    {
+        if (!open())
+            return false;
+        report_({});
+        return true;
+    }
+
+private:
+    Opener open_;
+    SoundReport report_;
+    std::chrono::milliseconds retry_;
+    std::string what_;
+    std::unique_ptr<Device> device_;
+    std::string fault_;
+    Clock::time_point nextAttempt_;
+};
+
 class ReopeningInput : public AudioInput {
 public:
-    using Opener = std::function<std::unique_ptr<AudioInput>(std::string &error)>;
+    using Opener = Reopener<AudioInput>::Opener;
 
     // Opens the device at once; fault() tells how that went (nothing is reported for it).
     ReopeningInput(Opener open, SoundReport report,
                    std::chrono::milliseconds retry = std::chrono::seconds(1));
 
     bool read(float *out, std::size_t n) override;
-    std::string fault() const override { return fault_; }
+    std::string fault() const override { return sound_.fault(); }
 
 private:
-    bool tryOpen();
+    void paceFromNow();
 
-    Opener open_;
-    SoundReport report_;
-    std::chrono::milliseconds retry_;
-    std::unique_ptr<AudioInput> device_;
-    std::string fault_;
-    std::chrono::steady_clock::time_point nextAttempt_, paceFrom_;
+    Reopener<AudioInput> sound_;
+    std::chrono::steady_clock::time_point paceFrom_;
     std::size_t pacedSamples_ = 0;
 };
 
 class ReopeningOutput : public AudioOutput {
 public:
-    using Opener = std::function<std::unique_ptr<AudioOutput>(std::string &error)>;
+    using Opener = Reopener<AudioOutput>::Opener;
 
     ReopeningOutput(Opener open, SoundReport report,
                     std::chrono::milliseconds retry = std::chrono::seconds(1));
@@ -46,22 +102,17 @@ public:
     void whenPlayed(std::function<void()> played) override;
     void maintain() override;
     std::size_t underruns() const override;
-    std::string fault() const override { return fault_; }
-    bool paced() const override { return device_ && device_->paced(); }
-    std::size_t queued() const override { return device_ ? device_->queued() : 0; }
-    std::size_t appetite() const override { return device_ ? device_->appetite() : 0; }
+    std::string fault() const override { return sound_.fault(); }
+    bool paced() const override { return device() && device()->paced(); }
+    std::size_t queued() const override { return device() ? device()->queued() : 0; }
+    std::size_t appetite() const override { return device() ? device()->appetite() : 0; }
 
 private:
-    bool tryOpen();
-    void lost();
+    AudioOutput *device() const { return sound_.device(); }
+    void lose();
 
-    Opener open_;
-    SoundReport report_;
-    std::chrono::milliseconds retry_;
-    std::unique_ptr<AudioOutput> device_;
-    std::string fault_;
+    Reopener<AudioOutput> sound_;
     std::size_t earlierUnderruns_ = 0; // of devices opened before this one
-    std::chrono::steady_clock::time_point nextAttempt_;
 };
 
 } // namespace engineio

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 class QObject;
 
@@ -16,6 +17,23 @@ public:
     // <value>" for a write and "<control>.<property> -> <value>" for a read.
     virtual void controlCalled(const QString &entry) = 0;
 };
+
+// "true" / "false", as the entries show booleans.
+QString boolText(bool value);
+
+// A value as the entries show it: booleans as above, numbers in decimal, texts in quotes.
+inline QString valueText(bool value)
+{
+    return boolText(value);
+}
+inline QString valueText(std::int16_t value)
+{
+    return QString::number(value);
+}
+inline QString valueText(const QString &value)
+{
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
 
 // Base of every engine control: holds the observer and formats the entries.
 class ObservedControl {
@@ -30,6 +48,19 @@ protected:
     void noteWrite(const char *property, const QString &value) const;
     void noteRead(const char *property, const QString &value) const;
 
+    // A property read: noted with the value, which it returns.
+    template <typename T> const T &noted(const char *property, const T &value) const
+    {
+        noteRead(property, valueText(value));
+        return value;
+    }
+    // A property write: noted, then the value stored in field.
+    template <typename T> void store(const char *property, T &field, const T &value) const
+    {
+        noteWrite(property, valueText(value));
+        field = value;
+    }
+
 private:
     void note(const QString &entry) const;
 
@@ -39,8 +70,5 @@ private:
 
 // Attaches the observer to every engine control among root's descendants (null detaches).
 void attachCallObserver(QObject *root, CallObserver *observer);
-
-// "true" / "false", as the entries show booleans.
-QString boolText(bool value);
 
 } // namespace xmm

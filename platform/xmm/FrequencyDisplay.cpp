@@ -11,30 +11,9 @@ FrequencyDisplay::FrequencyDisplay(QWidget *parent) : QWidget(parent), ObservedC
     setCursor(Qt::CrossCursor);
 }
 
-std::int16_t FrequencyDisplay::BaseFreq() const
+void FrequencyDisplay::setRange(const char *property, std::int16_t &field, std::int16_t hz)
 {
-    noteRead("BaseFreq", QString::number(baseHz_));
-    return baseHz_;
-}
-
-void FrequencyDisplay::setBaseFreq(std::int16_t hz)
-{
-    noteWrite("BaseFreq", QString::number(hz));
-    baseHz_ = hz;
-    rangeChanged();
-    update();
-}
-
-std::int16_t FrequencyDisplay::WidthFreq() const
-{
-    noteRead("WidthFreq", QString::number(widthHz_));
-    return widthHz_;
-}
-
-void FrequencyDisplay::setWidthFreq(std::int16_t hz)
-{
-    noteWrite("WidthFreq", QString::number(hz));
-    widthHz_ = hz;
+    store(property, field, hz);
     rangeChanged();
     update();
 }

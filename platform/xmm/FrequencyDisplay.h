@@ -14,10 +14,10 @@ class FrequencyDisplay : public QWidget, public xmm::ObservedControl {
 public:
     explicit FrequencyDisplay(QWidget *parent = nullptr);
 
-    std::int16_t BaseFreq() const;
-    void setBaseFreq(std::int16_t hz);
-    std::int16_t WidthFreq() const;
-    void setWidthFreq(std::int16_t hz);
+    std::int16_t BaseFreq() const { return noted("BaseFreq", baseHz_); }
+    void setBaseFreq(std::int16_t hz) { setRange("BaseFreq", baseHz_, hz); }
+    std::int16_t WidthFreq() const { return noted("WidthFreq", widthHz_); }
+    void setWidthFreq(std::int16_t hz) { setRange("WidthFreq", widthHz_, hz); }
 
     // The control's width on the window, in pixels.
     void setWidthPixels(int pixels);
@@ -40,6 +40,7 @@ protected:
     QVector<std::int16_t> columnsFromBlock(const std::int16_t *values, std::int16_t size,
                                            std::int16_t sampleRate) const;
     virtual void rangeChanged() {}
+    void setRange(const char *property, std::int16_t &field, std::int16_t hz);
 
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

@@ -11,22 +11,19 @@ TXMMBtn::TXMMBtn(QWidget *parent) : QWidget(parent), ObservedControl(this)
 
 void TXMMBtn::setCaption(const QString &caption)
 {
-    noteWrite("Caption", QLatin1Char('"') + caption + QLatin1Char('"'));
-    caption_ = caption;
+    store("Caption", caption_, caption);
     setAccessibleName(caption); // what a screen reader, or a test driving the window, finds
     update();
 }
 
 bool TXMMBtn::State() const
 {
-    noteRead("State", xmm::boolText(state_));
-    return state_;
+    return noted("State", state_);
 }
 
 void TXMMBtn::setState(bool pressed)
 {
-    noteWrite("State", xmm::boolText(pressed));
-    state_ = pressed;
+    store("State", state_, pressed);
     update();
 }
 

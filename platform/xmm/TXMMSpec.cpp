@@ -44,44 +44,6 @@ void TXMMSpec::Clear()
     update();
 }
 
-std::int16_t TXMMSpec::MarkFreq() const
-{
-    noteRead("MarkFreq", QString::number(markHz_));
-    return markHz_;
-}
-
-void TXMMSpec::setMarkFreq(std::int16_t hz)
-{
-    noteWrite("MarkFreq", QString::number(hz));
-    markHz_ = hz;
-    update();
-}
-
-std::int16_t TXMMSpec::SpaceFreq() const
-{
-    noteRead("SpaceFreq", QString::number(spaceHz_));
-    return spaceHz_;
-}
-
-void TXMMSpec::setSpaceFreq(std::int16_t hz)
-{
-    noteWrite("SpaceFreq", QString::number(hz));
-    spaceHz_ = hz;
-    update();
-}
-
-std::int16_t TXMMSpec::Notch1() const
-{
-    noteRead("Notch1", QString::number(notch1Hz_));
-    return notch1Hz_;
-}
-
-std::int16_t TXMMSpec::Notch2() const
-{
-    noteRead("Notch2", QString::number(notch2Hz_));
-    return notch2Hz_;
-}
-
 void TXMMSpec::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

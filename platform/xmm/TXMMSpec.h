@@ -15,12 +15,20 @@ public:
     void DrawNMMR(const std::int32_t *pNMMR);
     void Clear();
 
-    std::int16_t MarkFreq() const;
-    void setMarkFreq(std::int16_t hz);
-    std::int16_t SpaceFreq() const;
-    void setSpaceFreq(std::int16_t hz);
-    std::int16_t Notch1() const;
-    std::int16_t Notch2() const;
+    std::int16_t MarkFreq() const { return noted("MarkFreq", markHz_); }
+    void setMarkFreq(std::int16_t hz)
+    {
+        store("MarkFreq", markHz_, hz);
+        update();
+    }
+    std::int16_t SpaceFreq() const { return noted("SpaceFreq", spaceHz_); }
+    void setSpaceFreq(std::int16_t hz)
+    {
+        store("SpaceFreq", spaceHz_, hz);
+        update();
+    }
+    std::int16_t Notch1() const { return noted("Notch1", notch1Hz_); }
+    std::int16_t Notch2() const { return noted("Notch2", notch2Hz_); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -67,23 +67,10 @@ void TXMMXY::Clear()
     update();
 }
 
-bool TXMMXY::HighQuality() const
-{
-    noteRead("HighQuality", xmm::boolText(highQuality_));
-    return highQuality_;
-}
-
 void TXMMXY::setHighQuality(bool high)
 {
-    noteWrite("HighQuality", xmm::boolText(high));
-    highQuality_ = high;
+    store("HighQuality", highQuality_, high);
     update();
-}
-
-void TXMMXY::setDemSampleFreq(std::int16_t hz)
-{
-    noteWrite("DemSampleFreq", QString::number(hz));
-    demSampleFreq_ = hz;
 }
 
 void TXMMXY::paintEvent(QPaintEvent *)

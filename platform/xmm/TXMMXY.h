@@ -19,9 +19,9 @@ public:
     void DrawXY(const std::int32_t *pXY);
     void Clear();
 
-    bool HighQuality() const;
+    bool HighQuality() const { return noted("HighQuality", highQuality_); }
     void setHighQuality(bool high);
-    void setDemSampleFreq(std::int16_t hz);
+    void setDemSampleFreq(std::int16_t hz) { store("DemSampleFreq", demSampleFreq_, hz); }
     std::int16_t demSampleFreq() const { return demSampleFreq_; }
 
 protected:
