@@ -33,6 +33,14 @@ std::vector<std::uint8_t> frameOf(std::uint8_t type, const wire::PayloadWriter &
     return wire::encodeFrame(type, out.payload());
 }
 
+std::vector<std::uint8_t> helloFrame(Type type, std::uint16_t version)
+{
+    wire::PayloadWriter out;
+    out.magic(Magic);
+    out.u16(version);
+    return frameOf(type, out);
+}
+
 } // namespace
 
 std::optional<ClientMessage> decodeClientFrame(const wire::Frame &frame)
@@ -42,10 +50,7 @@ std::optional<ClientMessage> decodeClientFrame(const wire::Frame &frame)
 
 std::vector<std::uint8_t> serverHelloFrame()
 {
-    wire::PayloadWriter out;
-    out.magic(Magic);
-    out.u16(Version);
-    return frameOf(ServerHello, out);
+    return helloFrame(ServerHello, Version);
 }
 
 std::vector<std::uint8_t> serverShortFrame(Type type, std::int16_t value)
@@ -60,15 +65,12 @@ std::vector<std::uint8_t> serverProfileNameFrame(std::int16_t profile, const std
 
 std::vector<std::uint8_t> clientHelloFrame(std::uint16_t version)
 {
-    wire::PayloadWriter out;
-    out.magic(Magic);
-    out.u16(version);
-    return frameOf(ClientHello, out);
+    return helloFrame(ClientHello, version);
 }
 
 std::vector<std::uint8_t> clientShortFrame(Type type, std::int16_t value)
 {
-    return frameOf(type, wire::PayloadWriter().i16(value));
+    return serverShortFrame(type, value); // the same shape both ways
 }
 
 } // namespace tcplink

@@ -3,6 +3,7 @@
 #include "SingleInstance.h"
 
 #include "FolderVariable.h"
+#include "UnixSocket.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,13 +36,7 @@ TEST_F(SingleInstanceTest, ASecondStartBringsTheFirstForward)
 TEST_F(SingleInstanceTest, ASocketLeftBehindDoesNotStopTheNextTerminal)
 {
     // A socket bound and closed, as a terminal that was killed leaves it.
-    const QByteArray path = SingleInstance::socketPath().toLocal8Bit();
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-    ::close(fd);
+    ASSERT_TRUE(leaveStaleSocket(SingleInstance::socketPath().toLocal8Bit()));
     ASSERT_TRUE(QFile::exists(SingleInstance::socketPath()));
 
     EXPECT_FALSE(SingleInstance::handOver());

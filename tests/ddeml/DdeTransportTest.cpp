@@ -5,6 +5,7 @@
 #include "DdeProtocol.h"
 #include "Ddeml.h"
 #include "FolderVariable.h"
+#include "UnixSocket.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,7 +47,24 @@ protected:
         return runtime.filePath(QString("tolmfsk-dde/%1").arg(QString(service).toLower()));
     }
 
+    // An instance of this thread (it makes the folder), ended with the test.
+    DWORD instance(PFNCALLBACK callback = nullptr)
+    {
+        DWORD id = 0;
+        EXPECT_EQ(DdeInitializeA(&id, callback, 0, 0), DMLERR_NO_ERROR);
+        instances_.push_back(id);
+        return id;
+    }
+    void TearDown() override
+    {
+        for (DWORD id : instances_)
+            DdeUninitialize(id);
+    }
+
     FolderVariable runtime{"XDG_RUNTIME_DIR"};
+
+private:
+    std::vector<DWORD> instances_;
 };
 
 // A server instance on a thread of its own, so that this thread's synchronous calls get answers.
@@ -88,15 +106,13 @@ struct ServerThread {
 
 TEST_F(DdeTransportTest, TheFolderIsTheUsersAlone)
 {
-    DWORD id = 0;
-    ASSERT_EQ(DdeInitializeA(&id, nullptr, 0, 0), DMLERR_NO_ERROR);
+    instance();
     struct stat info {};
     ASSERT_EQ(::stat(ddeml::socketDirectory().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(info.st_uid, getuid());
     ServerThread server("OWNONLY");
     ASSERT_TRUE(server.registered);
-    DdeUninitialize(id);
 
     if (getuid() != 0)
         GTEST_SKIP() << "another user can be tried only as root";
@@ -106,12 +122,8 @@ TEST_F(DdeTransportTest, TheFolderIsTheUsersAlone)
     if (child == 0) {
         if (setgid(65534) != 0 || setuid(65534) != 0)
             _exit(3);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-        const int result = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        _exit(result == 0 ? 0 : (errno == EACCES ? 1 : 2));
+        const int error = connectUnixSocket(path);
+        _exit(error == 0 ? 0 : (error == EACCES ? 1 : 2));
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -139,16 +151,9 @@ TEST_F(DdeTransportTest, ALinkWhereTheFolderGoesIsNotFollowed)
 
 TEST_F(DdeTransportTest, AStaleSocketNeverBlocksANewServerButALiveOneKeepsItsName)
 {
-    DWORD probe = 0;
-    ASSERT_EQ(DdeInitializeA(&probe, nullptr, 0, 0), DMLERR_NO_ERROR); // makes the folder
+    const DWORD probe = instance();
     // A socket file left by a server that died: bound, never unlinked.
-    const QByteArray path = socketOf("TOLM2").toLocal8Bit();
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-    ::close(fd);
+    ASSERT_TRUE(leaveStaleSocket(socketOf("TOLM2").toLocal8Bit()));
 
     ServerThread live("TOLM2");
     EXPECT_TRUE(live.registered);
@@ -158,15 +163,13 @@ TEST_F(DdeTransportTest, AStaleSocketNeverBlocksANewServerButALiveOneKeepsItsNam
     HCONV c = DdeConnect(probe, DdeCreateStringHandleA(probe, "TOLM2", CP_WINANSI),
                          DdeCreateStringHandleA(probe, "any", CP_WINANSI), nullptr);
     EXPECT_NE(c, nullptr);
-    DdeUninitialize(probe);
 }
 
 TEST_F(DdeTransportTest, AMalformedFrameEndsThatConversationOnly)
 {
     ServerThread server("SERVE");
     ASSERT_TRUE(server.registered);
-    DWORD client = 0;
-    ASSERT_EQ(DdeInitializeA(&client, nullptr, 0, 0), DMLERR_NO_ERROR);
+    const DWORD client = instance();
     HSZ service = DdeCreateStringHandleA(client, "SERVE", CP_WINANSI);
     HSZ topic = DdeCreateStringHandleA(client, "T", CP_WINANSI);
     HSZ item = DdeCreateStringHandleA(client, "I", CP_WINANSI);
@@ -187,7 +190,6 @@ TEST_F(DdeTransportTest, AMalformedFrameEndsThatConversationOnly)
     DWORD size = 0;
     EXPECT_STREQ(reinterpret_cast<const char *>(DdeAccessData(data, &size)), "OK");
     DdeFreeDataHandle(data);
-    DdeUninitialize(client);
 }
 
 // A DDE partner on a plain socket of the service's name, on a thread of its own: it accepts the
@@ -197,13 +199,8 @@ public:
     RawPartner(const QString &path, std::function<void(int)> afterConnect)
     {
         QDir().mkpath(QFileInfo(path).path());
-        listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.toStdString().c_str(), sizeof address.sun_path - 1);
-        listening_ =
-            ::bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-            ::listen(listener_, 1) == 0;
+        listener_ = boundUnixSocket(path.toLocal8Bit());
+        listening_ = listener_ >= 0 && ::listen(listener_, 1) == 0;
         if (!listening_)
             return;
         thread_ = std::thread([this, afterConnect] {
@@ -246,8 +243,7 @@ TEST_F(DdeTransportTest, ATransactionWaitsNoLongerThanItsTimeOut)
     RawPartner silent(socketOf("SILENT"), drain); // every transaction left unanswered
     ASSERT_TRUE(silent.listening());
 
-    DWORD client = 0;
-    ASSERT_EQ(DdeInitializeA(&client, nullptr, 0, 0), DMLERR_NO_ERROR);
+    const DWORD client = instance();
     HCONV c = DdeConnect(client, DdeCreateStringHandleA(client, "SILENT", CP_WINANSI),
                          DdeCreateStringHandleA(client, "T", CP_WINANSI), nullptr);
     ASSERT_NE(c, nullptr);
@@ -262,7 +258,6 @@ TEST_F(DdeTransportTest, ATransactionWaitsNoLongerThanItsTimeOut)
     EXPECT_LT(waited, 1500);
     EXPECT_EQ(DdeGetLastError(client), DMLERR_DATAACKTIMEOUT);
     DdeDisconnect(c);
-    DdeUninitialize(client);
 }
 
 int advisesHeard = 0, disconnectsHeard = 0;
@@ -294,8 +289,7 @@ TEST_F(DdeTransportTest, AServerFloodingAWaitingClientLosesItsConversation)
     });
     ASSERT_TRUE(flooding.listening());
     advisesHeard = disconnectsHeard = 0;
-    DWORD client = 0;
-    ASSERT_EQ(DdeInitializeA(&client, countingClient, 0, 0), DMLERR_NO_ERROR);
+    const DWORD client = instance(countingClient);
     HCONV c = DdeConnect(client, DdeCreateStringHandleA(client, "FLOOD", CP_WINANSI),
                          DdeCreateStringHandleA(client, "T", CP_WINANSI), nullptr);
     ASSERT_NE(c, nullptr);
@@ -311,15 +305,13 @@ TEST_F(DdeTransportTest, AServerFloodingAWaitingClientLosesItsConversation)
     CONVINFO info{};
     info.cb = sizeof info;
     EXPECT_EQ(DdeQueryConvInfo(c, QID_SYNC, &info), 0u);
-    DdeUninitialize(client);
 }
 
 // A service name is one socket in the folder: a name that would reach outside it, or name the
 // folder itself, is refused, and nothing is made outside the folder.
 TEST_F(DdeTransportTest, AServiceNameThatIsNotOneFileIsRefused)
 {
-    DWORD id = 0;
-    ASSERT_EQ(DdeInitializeA(&id, acceptAll, 0, 0), DMLERR_NO_ERROR);
+    const DWORD id = instance(acceptAll);
     for (const char *name : {"../ESCAPED", "A/B", "..", "."}) {
         HSZ hsz = DdeCreateStringHandleA(id, name, CP_WINANSI);
         EXPECT_EQ(DdeNameService(id, hsz, nullptr, DNS_REGISTER), nullptr) << name;
@@ -330,7 +322,6 @@ TEST_F(DdeTransportTest, AServiceNameThatIsNotOneFileIsRefused)
     EXPECT_TRUE(QDir(runtime.filePath("tolmfsk-dde")).isEmpty());
     HSZ good = DdeCreateStringHandleA(id, "GOOD.NAME", CP_WINANSI);
     EXPECT_NE(DdeNameService(id, good, nullptr, DNS_REGISTER), nullptr);
-    DdeUninitialize(id);
 }
 
 // String handles are held by a count: the same text gives the same handle while it is held,
@@ -340,8 +331,7 @@ TEST_F(DdeTransportTest, AStringNameLastsWhileSomebodyHoldsIt)
 {
     ServerThread server("NAMES");
     ASSERT_TRUE(server.registered);
-    DWORD id = 0;
-    ASSERT_EQ(DdeInitializeA(&id, nullptr, 0, 0), DMLERR_NO_ERROR);
+    const DWORD id = instance();
     auto text = [id](HSZ hsz) {
         char buffer[64] = {};
         DdeQueryStringA(id, hsz, buffer, sizeof buffer, CP_WINANSI);
@@ -371,5 +361,4 @@ TEST_F(DdeTransportTest, AStringNameLastsWhileSomebodyHoldsIt)
     DdeDisconnect(c);
     // Both sides of the conversation let its topic go (the server's side on its own thread).
     EXPECT_TRUE(QTest::qWaitFor([&] { return text(info.hszTopic).empty(); }, 2000));
-    DdeUninitialize(id);
 }
