@@ -12,11 +12,11 @@
 
 void TForm1::connectMenus()
 {
-    bind(Exit2, &QAction::triggered, &TForm1::Exit2Click);
-    bind(notyetavailable1, &QAction::triggered, &TForm1::notyetavailable1Click);
-    bind(About1, &QAction::triggered, &TForm1::About1Click);
-    bind(Help2, &QAction::triggered, &TForm1::Help2Click);
-    bind(WindowsAudioPanel1, &QAction::triggered, &TForm1::WindowsAudioPanel1Click);
+    bindAll<QAction>(&QAction::triggered, {{Exit2, &TForm1::Exit2Click},
+                                           {notyetavailable1, &TForm1::notyetavailable1Click},
+                                           {About1, &TForm1::About1Click},
+                                           {Help2, &TForm1::Help2Click},
+                                           {WindowsAudioPanel1, &TForm1::WindowsAudioPanel1Click}});
     bind(Others1, &QMenu::aboutToShow, &TForm1::Others1Click);
     // The function keys act wherever the focus is in the window.
     for (QAction *command :

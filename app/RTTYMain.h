@@ -163,6 +163,14 @@ private:
         connect(sender, signal, this,
                 [this, handler](Args... args) { runHandler([&] { (this->*handler)(args...); }); });
     }
+    // Connects the same signal of each sender to its own handler.
+    template <typename Sender, typename Signal>
+    void bindAll(Signal signal,
+                 std::initializer_list<std::pair<Sender *, void (TForm1::*)()>> handlers)
+    {
+        for (const auto &[sender, handler] : handlers)
+            bind(sender, signal, handler);
+    }
 
     void createStatusPanels();
     void connectEngineStart();

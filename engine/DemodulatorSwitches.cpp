@@ -16,24 +16,24 @@ constexpr int SpectrumWidthPixels = 209;
 
 void TForm1::connectDemodulatorSwitches()
 {
-    bind(XMMBtn1, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn1LButtonClick);
-    bind(XMMBtn2, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn2LButtonClick);
-    bind(XMMBtn3, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn3LButtonClick);
-    bind(XMMBtn4, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn4LButtonClick);
-    bind(XMMBtn5, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn5LButtonClick);
-    bind(XMMBtn6, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn6LButtonClick);
-    bind(XMMBtn7, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn7LButtonClick);
-    bind(XMMBtn9, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn9LButtonClick);
-    bind(XMMBtn11, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn11LButtonClick);
-    bind(XMMBtn15, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn15LButtonClick);
-    bind(Button17, &QPushButton::clicked, &TForm1::Button17Click);
-    bind(Button27, &QPushButton::clicked, &TForm1::Button27Click);
-    bind(Button28, &QPushButton::clicked, &TForm1::Button28Click);
-    bind(Button15, &QPushButton::clicked, &TForm1::Button15Click);
-    bind(Button20, &QPushButton::clicked, &TForm1::Button20Click);
-    bind(Button21, &QPushButton::clicked, &TForm1::Button21Click);
-    bind(Button12, &QPushButton::clicked, &TForm1::Button12Click);
-    bind(Button13, &QPushButton::clicked, &TForm1::Button13Click);
+    bindAll<TXMMBtn>(&TXMMBtn::OnLButtonClick, {{XMMBtn1, &TForm1::XMMBtn1LButtonClick},
+                                                {XMMBtn2, &TForm1::XMMBtn2LButtonClick},
+                                                {XMMBtn3, &TForm1::XMMBtn3LButtonClick},
+                                                {XMMBtn4, &TForm1::XMMBtn4LButtonClick},
+                                                {XMMBtn5, &TForm1::XMMBtn5LButtonClick},
+                                                {XMMBtn6, &TForm1::XMMBtn6LButtonClick},
+                                                {XMMBtn7, &TForm1::XMMBtn7LButtonClick},
+                                                {XMMBtn9, &TForm1::XMMBtn9LButtonClick},
+                                                {XMMBtn11, &TForm1::XMMBtn11LButtonClick},
+                                                {XMMBtn15, &TForm1::XMMBtn15LButtonClick}});
+    bindAll<QPushButton>(&QPushButton::clicked, {{Button17, &TForm1::Button17Click},
+                                                 {Button27, &TForm1::Button27Click},
+                                                 {Button28, &TForm1::Button28Click},
+                                                 {Button15, &TForm1::Button15Click},
+                                                 {Button20, &TForm1::Button20Click},
+                                                 {Button21, &TForm1::Button21Click},
+                                                 {Button12, &TForm1::Button12Click},
+                                                 {Button13, &TForm1::Button13Click}});
 }
 
 // One switch word when the button is pressed in, another when it is released.

@@ -13,13 +13,13 @@ using namespace engine;
 
 void TForm1::connectEngineStart()
 {
-    bind(Button3, &QPushButton::clicked, &TForm1::Button3Click);
-    bind(Reconnect1, &QAction::triggered, &TForm1::Reconnect1Click);
-    bind(Invoke1, &QAction::triggered, &TForm1::Invoke1Click);
-    bind(Button30, &QPushButton::clicked, &TForm1::Button30Click);
-    bind(Button29, &QPushButton::clicked, &TForm1::Button29Click);
-    bind(SetUpEngine1, &QAction::triggered, &TForm1::SetUpEngine1Click);
-    bind(Button11, &QPushButton::clicked, &TForm1::Button11Click);
+    bindAll<QPushButton>(&QPushButton::clicked, {{Button3, &TForm1::Button3Click},
+                                                 {Button30, &TForm1::Button30Click},
+                                                 {Button29, &TForm1::Button29Click},
+                                                 {Button11, &TForm1::Button11Click}});
+    bindAll<QAction>(&QAction::triggered, {{Reconnect1, &TForm1::Reconnect1Click},
+                                           {Invoke1, &TForm1::Invoke1Click},
+                                           {SetUpEngine1, &TForm1::SetUpEngine1Click}});
     bind(XMMR, &TXMMR::OnConnected, &TForm1::XMMRConnected);
     bind(XMMR, &TXMMR::OnDisconnected, &TForm1::XMMRDisconnected);
     bind(XMMR, &TXMMR::OnNotice, &TForm1::XMMRNotice);

@@ -34,8 +34,8 @@ void TForm1::connectTuningDisplays()
     }
     bind(Level, &TXMMLvl::OnLMouseDown, &TForm1::LevelLMouseDown);
     bind(Button7, &QPushButton::clicked, &TForm1::Button7Click);
-    bind(HighXYQuality1, &QAction::triggered, &TForm1::HighXYQuality1Click);
-    bind(NOTHighXY1, &QAction::triggered, &TForm1::NOTHighXY1Click);
+    bindAll<QAction>(&QAction::triggered, {{HighXYQuality1, &TForm1::HighXYQuality1Click},
+                                           {NOTHighXY1, &TForm1::NOTHighXY1Click}});
 }
 
 // A spectrum block: both displays, then the overflow warning from the engine's count.

@@ -9,11 +9,11 @@ void TForm1::connectMacros()
 {
     for (QLineEdit *field : {Edit2, Edit3, Edit4})
         field->setValidator(new UpperCaseValidator(field));
-    bind(Button16, &QPushButton::clicked, &TForm1::Button16Click);
-    bind(Button26, &QPushButton::clicked, &TForm1::Button16Click);
-    bind(Button19, &QPushButton::clicked, &TForm1::Button19Click);
-    bind(Button22, &QPushButton::clicked, &TForm1::Button22Click);
-    bind(Button23, &QPushButton::clicked, &TForm1::Button23Click);
+    bindAll<QPushButton>(&QPushButton::clicked, {{Button16, &TForm1::Button16Click},
+                                                 {Button26, &TForm1::Button16Click},
+                                                 {Button19, &TForm1::Button19Click},
+                                                 {Button22, &TForm1::Button22Click},
+                                                 {Button23, &TForm1::Button23Click}});
 }
 
 // "BTU" and ">": the message field as it stands.

@@ -18,19 +18,20 @@ void TForm1::connectTransmitPath()
     new CharKeyFilter(Transmit, [this](char &key) { runHandler([&] { TransmitKeyPress(key); }); });
     bind(XMMT1, &TXMMT::OnCharRcvd, &TForm1::XMMT1CharRcvd);
     bind(XMMT1, &TXMMT::OnPttEvent, &TForm1::XMMT1PttEvent);
-    bind(XMMBtn12, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn12LButtonClick);
-    bind(XMMBtn13, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn13LButtonClick);
-    bind(XMMBtn14, &TXMMBtn::OnLButtonClick, &TForm1::XMMBtn14LButtonClick);
-    bind(Button5, &QPushButton::clicked, &TForm1::Button5Click);
-    bind(Button8, &QPushButton::clicked, &TForm1::Button8Click);
-    bind(Button9, &QPushButton::clicked, &TForm1::Button9Click);
-    bind(Button10, &QPushButton::clicked, &TForm1::Button10Click);
-    bind(Button6, &QPushButton::clicked, &TForm1::Button6Click);
-    bind(ClearTXWindow1, &QAction::triggered, &TForm1::ClearTXWindow1Click);
-    bind(StopsendingNOW1, &QAction::triggered, &TForm1::StopsendingNOW1Click);
-    bind(Receiveaftertransmission1, &QAction::triggered, &TForm1::Receiveaftertransmission1Click);
-    bind(SwitchtoTransmit1, &QAction::triggered, &TForm1::SwitchtoTransmit1Click);
-    bind(ClearTXbuffer1, &QAction::triggered, &TForm1::ClearTXbuffer1Click);
+    bindAll<TXMMBtn>(&TXMMBtn::OnLButtonClick, {{XMMBtn12, &TForm1::XMMBtn12LButtonClick},
+                                                {XMMBtn13, &TForm1::XMMBtn13LButtonClick},
+                                                {XMMBtn14, &TForm1::XMMBtn14LButtonClick}});
+    bindAll<QPushButton>(&QPushButton::clicked, {{Button5, &TForm1::Button5Click},
+                                                 {Button8, &TForm1::Button8Click},
+                                                 {Button9, &TForm1::Button9Click},
+                                                 {Button10, &TForm1::Button10Click},
+                                                 {Button6, &TForm1::Button6Click}});
+    bindAll<QAction>(&QAction::triggered,
+                     {{ClearTXWindow1, &TForm1::ClearTXWindow1Click},
+                      {StopsendingNOW1, &TForm1::StopsendingNOW1Click},
+                      {Receiveaftertransmission1, &TForm1::Receiveaftertransmission1Click},
+                      {SwitchtoTransmit1, &TForm1::SwitchtoTransmit1Click},
+                      {ClearTXbuffer1, &TForm1::ClearTXbuffer1Click}});
 }
 
 // A typed character: in capitals, to the window and to the engine as a text of its own.

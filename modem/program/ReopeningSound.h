@@ -14,8 +14,7 @@ using SoundReport = std::function<void(const std::string &fault)>;
 
 // A device of either direction with its opener: opened again, once the retry period has passed,
 // after it could not be opened or was lost.
-template <typename Device>
-class Reopener {
+template <typename Device> class Reopener {
 public:
     using Opener = std::function<std::unique_ptr<Device>(std::string &error)>;
     using Clock = std::chrono::steady_clock;
