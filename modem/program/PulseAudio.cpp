@@ -5,15 +5,13 @@
 // or at the start of transmissions. A server or device that goes away turns into a fault,
 // which the caller sees at its next read or write; the server converts rates and formats.
 #include "AudioIo.h"
+#include "PulseStream.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <list>
-#include <mutex>
-#include <pulse/pulseaudio.h>
 #include <vector>
 
 namespace engineio {
@@ -21,227 +19,13 @@ namespace engineio {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace pulse;
 
-constexpr pa_usec_t OpenTimeoutUs = 3'000'000;
 // No sound for this long counts as a failed input; a stream's first sound may take longer (a
 // virtual device renders its first block at its longest latency).
 constexpr auto InputSilenceLimit = 1s;
-constexpr auto FirstSoundLimit = 3s; // no sound for this long counts as a failed input
-constexpr double OutputLatencySeconds = 0.08;
-constexpr double InputFragmentSeconds = 0.02;
+constexpr auto FirstSoundLimit = 3s;
 constexpr std::size_t BufferLimitSamples = std::size_t(2 * SampleRateHz);
-
-pa_sample_spec engineFormat()
-{
-    pa_sample_spec format{};
-    format.format = PA_SAMPLE_FLOAT32LE;
-    format.rate = std::uint32_t(SampleRateHz);
-    format.channels = 1;
-    return format;
-}
-
-std::uint32_t bytesFor(double seconds)
-{
-    return std::uint32_t(seconds * SampleRateHz) * sizeof(float);
-}
-
-// One connection to the server with one stream. Every PulseAudio call is made on the loop's
-// thread or with its lock held; the loop's callbacks run with the lock held.
-class PulseStream {
-public:
-    PulseStream() = default;
-    virtual ~PulseStream()
-    {
-        shutDown();
-        if (stream_) {
-            pa_stream_set_state_callback(stream_, nullptr, nullptr);
-            pa_stream_disconnect(stream_);
-            pa_stream_unref(stream_);
-        }
-        if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
-        }
-        if (loop_)
-            pa_threaded_mainloop_free(loop_);
-    }
-    PulseStream(const PulseStream &) = delete;
-    PulseStream &operator=(const PulseStream &) = delete;
-
-    // Connects and starts the stream; false with error set when the server or device fails.
-    bool open(pa_stream_direction_t direction, const std::string &device, std::string &error)
-    {
-        loop_ = pa_threaded_mainloop_new();
-        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "tolmfsk-engine");
-        if (!loop_ || !context_) {
-            error = "PulseAudio: out of memory";
-            return false;
-        }
-        pa_context_set_state_callback(context_, &PulseStream::wake, this);
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-            error = std::string("PulseAudio: ") + pa_strerror(pa_context_errno(context_));
-            return false;
-        }
-        pa_threaded_mainloop_lock(loop_);
-        const bool opened = startLoop() && connectStream(direction, device);
-        if (!opened)
-            error = std::string("PulseAudio: ") + (!wrongDevice_.empty() ? wrongDevice_
-                                                   : timedOut_
-                                                       ? std::string("the server does not answer")
-                                                       : pa_strerror(pa_context_errno(context_)));
-        pa_threaded_mainloop_unlock(loop_);
-        return opened;
-    }
-
-    std::string fault() const
-    {
-        std::lock_guard lock(faultMutex_);
-        return fault_;
-    }
-
-protected:
-    // Stops the loop's thread: a derived stream calls it first thing in its destructor, so that
-    // no callback reaches its state while it is destroyed.
-    void shutDown()
-    {
-        if (loop_ && running_) {
-            pa_threaded_mainloop_stop(loop_);
-            running_ = false;
-        }
-    }
-
-    virtual void readable() {}
-    virtual void writable(std::size_t) {}
-    virtual void underflow() {}
-    virtual void failed() {}
-
-    void fail(const std::string &why)
-    {
-        {
-            std::lock_guard lock(faultMutex_);
-            if (!fault_.empty())
-                return;
-            fault_ = why;
-        }
-        failed();
-    }
-
-    pa_threaded_mainloop *loop_ = nullptr;
-    pa_context *context_ = nullptr;
-    pa_stream *stream_ = nullptr;
-
-private:
-    bool startLoop()
-    {
-        if (pa_threaded_mainloop_start(loop_) < 0)
-            return false;
-        running_ = true;
-        armTimeout();
-        while (pa_context_get_state(context_) != PA_CONTEXT_READY) {
-            if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) || timedOut_)
-                return false;
-            pa_threaded_mainloop_wait(loop_);
-        }
-        return true;
-    }
-
-    bool connectStream(pa_stream_direction_t direction, const std::string &device)
-    {
-        const pa_sample_spec format = engineFormat();
-        stream_ = pa_stream_new(context_,
-                                direction == PA_STREAM_RECORD ? "RTTY receive" : "RTTY transmit",
-                                &format, nullptr);
-        if (!stream_)
-            return false;
-        pa_stream_set_state_callback(stream_, &PulseStream::wake, this);
-        pa_buffer_attr attributes{};
-        attributes.maxlength = std::uint32_t(-1);
-        attributes.prebuf = std::uint32_t(-1);
-        attributes.minreq = std::uint32_t(-1);
-        attributes.tlength = bytesFor(OutputLatencySeconds);
-        attributes.fragsize = bytesFor(InputFragmentSeconds);
-        const auto flags = pa_stream_flags_t(
-            PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
-        const char *name = device.empty() ? nullptr : device.c_str();
-        int result = 0;
-        if (direction == PA_STREAM_RECORD) {
-            pa_stream_set_read_callback(stream_, &PulseStream::onRead, this);
-            result = pa_stream_connect_record(stream_, name, &attributes, flags);
-        } else {
-            pa_stream_set_write_callback(stream_, &PulseStream::onWrite, this);
-            pa_stream_set_underflow_callback(stream_, &PulseStream::onUnderflow, this);
-            result =
-                pa_stream_connect_playback(stream_, name, &attributes, flags, nullptr, nullptr);
-        }
-        if (result < 0)
-            return false;
-        while (pa_stream_get_state(stream_) != PA_STREAM_READY) {
-            if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)) || timedOut_) {
-                if (pa_context_errno(context_) == PA_ERR_NOENTITY && !device.empty())
-                    wrongDevice_ = "there is no device " + device;
-                return false;
-            }
-            pa_threaded_mainloop_wait(loop_);
-        }
-        // PipeWire connects a stream whose device does not exist to the default one instead.
-        const char *got = pa_stream_get_device_name(stream_);
-        if (!device.empty() && (!got || device != got)) {
-            wrongDevice_ = "there is no device " + device;
-            return false;
-        }
-        open_ = true;
-        return true;
-    }
-
-    void armTimeout()
-    {
-        pa_context_rttime_new(
-            context_, pa_rtclock_now() + OpenTimeoutUs,
-            [](pa_mainloop_api *api, pa_time_event *event, const struct timeval *, void *self) {
-                auto *s = static_cast<PulseStream *>(self);
-                api->time_free(event);
-                if (!s->open_) {
-                    s->timedOut_ = true;
-                    pa_threaded_mainloop_signal(s->loop_, 0);
-                }
-            },
-            this);
-    }
-
-    // State changes of the context and the stream: wake whoever waits, note a failure.
-    static void wake(pa_context *, void *self) { static_cast<PulseStream *>(self)->stateChanged(); }
-    static void wake(pa_stream *, void *self) { static_cast<PulseStream *>(self)->stateChanged(); }
-    void stateChanged()
-    {
-        pa_threaded_mainloop_signal(loop_, 0);
-        if (!open_)
-            return;
-        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)))
-            fail("the sound server went away");
-        else if (stream_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)))
-            fail(std::string("the sound device failed: ") +
-                 pa_strerror(pa_context_errno(context_)));
-    }
-    static void onRead(pa_stream *, std::size_t, void *self)
-    {
-        static_cast<PulseStream *>(self)->readable();
-    }
-    static void onWrite(pa_stream *, std::size_t bytes, void *self)
-    {
-        static_cast<PulseStream *>(self)->writable(bytes);
-    }
-    static void onUnderflow(pa_stream *, void *self)
-    {
-        static_cast<PulseStream *>(self)->underflow();
-    }
-
-    std::atomic<bool> open_{false}, timedOut_{false};
-    std::string wrongDevice_;
-    bool running_ = false;
-    mutable std::mutex faultMutex_;
-    std::string fault_;
-};
 
 class PulseInput : public AudioInput, public PulseStream {
 public:
