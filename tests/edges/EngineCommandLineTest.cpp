@@ -1,6 +1,7 @@
 // The engine program's manners on the command line: --help, an unknown option, and --decode
 // on a recording that was cut short.
 #include "Channel.h"
+#include "ProgramRun.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,25 +11,11 @@
 
 namespace {
 
-struct Ran {
-    int exitCode = -1;
-    QString out, errors;
-};
+using Ran = ProgramRun;
 
 Ran runEngine(const QStringList &arguments)
 {
-    QProcess engine;
-    engine.start(QCoreApplication::applicationDirPath() + "/tolmfsk-engine", arguments);
-    Ran ran;
-    if (!engine.waitForFinished(20000)) {
-        engine.kill();
-        engine.waitForFinished();
-        return ran;
-    }
-    ran.exitCode = engine.exitCode();
-    ran.out = QString::fromLocal8Bit(engine.readAllStandardOutput());
-    ran.errors = QString::fromLocal8Bit(engine.readAllStandardError());
-    return ran;
+    return runProgram("tolmfsk-engine", arguments, 20000);
 }
 
 } // namespace

@@ -16,6 +16,13 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
         return logOf("XMMR.SetSwitch");
     }
+    // One click: what went to the engine, then the button's caption.
+    QStringList click(TXMMBtn *button)
+    {
+        engine->log.clear();
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+        return logOf("XMMR.") << button->Caption();
+    }
 };
 
 TEST_F(DemodulatorSwitchesTest, PlainTogglesSendTheirCodeWhenPressedAndZeroWhenReleased)
@@ -37,26 +44,14 @@ TEST_F(DemodulatorSwitchesTest, PlainTogglesSendTheirCodeWhenPressedAndZeroWhenR
 
 TEST_F(DemodulatorSwitchesTest, AfcRunsTheOtherWayAndShowsItsState)
 {
-    engine->log.clear();
-    QTest::mouseClick(form->XMMBtn2, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(logOf("XMMR."), QStringList({"XMMR.SetSwitch(0)"}));
-    EXPECT_EQ(form->XMMBtn2->Caption(), "AFC OFF");
-    engine->log.clear();
-    QTest::mouseClick(form->XMMBtn2, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(logOf("XMMR."), QStringList({"XMMR.SetSwitch(4)"}));
-    EXPECT_EQ(form->XMMBtn2->Caption(), "AFC ON");
+    EXPECT_EQ(click(form->XMMBtn2), QStringList({"XMMR.SetSwitch(0)", "AFC OFF"}));
+    EXPECT_EQ(click(form->XMMBtn2), QStringList({"XMMR.SetSwitch(4)", "AFC ON"}));
 }
 
 TEST_F(DemodulatorSwitchesTest, SqlShowsItsState)
 {
-    engine->log.clear();
-    QTest::mouseClick(form->XMMBtn3, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(logOf("XMMR."), QStringList({"XMMR.SetSwitch(132)"}));
-    EXPECT_EQ(form->XMMBtn3->Caption(), "SQL ON");
-    engine->log.clear();
-    QTest::mouseClick(form->XMMBtn3, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(logOf("XMMR."), QStringList({"XMMR.SetSwitch(0)"}));
-    EXPECT_EQ(form->XMMBtn3->Caption(), "SQL OFF");
+    EXPECT_EQ(click(form->XMMBtn3), QStringList({"XMMR.SetSwitch(132)", "SQL ON"}));
+    EXPECT_EQ(click(form->XMMBtn3), QStringList({"XMMR.SetSwitch(0)", "SQL OFF"}));
 }
 
 TEST_F(DemodulatorSwitchesTest,

@@ -3,6 +3,7 @@
 // and PTT is released. Built with the address and undefined-behaviour sanitizers, which fail
 // the test on any use of a destroyed object.
 #include "EngineRunner.h"
+#include "IgnoredEvents.h"
 
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -82,20 +83,12 @@ private:
     std::thread thread_;
 };
 
-struct Ignore : rtty::EngineEvents {
-    void character(char) override {}
-    void spectrum(const std::vector<std::int16_t> &, int, std::int32_t) override {}
-    void xy(const std::vector<std::int32_t> &) override {}
-    void status(const std::vector<std::int32_t> &) override {}
-    void transmitting(bool) override {}
-};
-
 } // namespace
 
 TEST(EngineRunner, EndsRightAfterATransmissionWithNoThreadTouchingWhatIsGone)
 {
     for (int round = 0; round < 20; ++round) {
-        Ignore events;
+        IgnoredEvents events;
         std::atomic<int> written{0};
         auto runner = std::make_unique<EngineRunner>(events);
         runner->setSound(std::make_unique<QuietInput>(), std::make_unique<ThreadedOutput>(written));

@@ -59,15 +59,26 @@ template <typename Device, typename Fake> auto opener(FlakyDevice &device)
     };
 }
 
-} // namespace
+// A flaky device, and the faults its reopening sound reports.
+class FlakySound : public ::testing::Test {
+protected:
+    template <typename Sound, typename Device, typename Fake>
+    Sound open(std::chrono::milliseconds retry)
+    {
+        return Sound(
+            opener<Device, Fake>(device),
+            [this](const std::string &fault) { reports.push_back(fault); }, retry);
+    }
 
-TEST(ReopeningInput, ALostDeviceGivesSilenceAtThePaceOfRealTimeAndIsOpenedAgain)
-{
     FlakyDevice device;
     std::vector<std::string> reports;
-    ReopeningInput input(
-        opener<AudioInput, FlakyInput>(device),
-        [&](const std::string &fault) { reports.push_back(fault); }, 200ms);
+};
+
+} // namespace
+
+TEST_F(FlakySound, ALostInputDeviceGivesSilenceAtThePaceOfRealTimeAndIsOpenedAgain)
+{
+    ReopeningInput input = open<ReopeningInput, AudioInput, FlakyInput>(200ms);
     ASSERT_EQ(input.fault(), "");
     std::vector<float> block(1103); // 0.1 s
     EXPECT_TRUE(input.read(block.data(), block.size()));
@@ -117,13 +128,9 @@ TEST(ReopeningInput, TriesNoMoreThanAboutOnceASecond)
     EXPECT_LE(attempts, 4);
 }
 
-TEST(ReopeningOutput, DropsWhileLostReportsAndRecoversBetweenBlocks)
+TEST_F(FlakySound, AnOutputDropsWhileLostReportsAndRecoversBetweenBlocks)
 {
-    FlakyDevice device;
-    std::vector<std::string> reports;
-    ReopeningOutput output(
-        opener<AudioOutput, FlakyOutput>(device),
-        [&](const std::string &fault) { reports.push_back(fault); }, 100ms);
+    ReopeningOutput output = open<ReopeningOutput, AudioOutput, FlakyOutput>(100ms);
     const float samples[4] = {};
     EXPECT_TRUE(output.write(samples, 4));
     EXPECT_TRUE(output.paced());

@@ -13,25 +13,18 @@
 
 class StatusDecodingTest : public WindowTest {
 protected:
-    // Delivers a status text as the host conversation does; returns the error box's text.
-    QString status(const QString &text)
+    // Delivers a text to an item as the host conversation does; returns the error box's text.
+    QString deliver(TDdeClientItem *item, const QString &text)
     {
         QString error;
         answerNextBoxWithOk(&error);
-        form->DdeClientItem2->Lines = QStringList{text};
-        emit form->DdeClientItem2->OnChange();
+        item->Lines = QStringList{text};
+        emit item->OnChange();
         QCoreApplication::processEvents();
         return error;
     }
-    QString frequency(const QString &text)
-    {
-        QString error;
-        answerNextBoxWithOk(&error);
-        form->DdeClientItem1->Lines = QStringList{text};
-        emit form->DdeClientItem1->OnChange();
-        QCoreApplication::processEvents();
-        return error;
-    }
+    QString status(const QString &text) { return deliver(form->DdeClientItem2.get(), text); }
+    QString frequency(const QString &text) { return deliver(form->DdeClientItem1.get(), text); }
     QStringList cells()
     {
         QStringList c;

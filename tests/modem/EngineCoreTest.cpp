@@ -6,6 +6,7 @@
 #include "Channel.h"
 #include "DataBlocks.h"
 #include "EngineLinkProtocol.h"
+#include "IgnoredEvents.h"
 #include "SwitchWords.h"
 
 #include <cmath>
@@ -16,19 +17,27 @@ using namespace enginelink;
 
 namespace {
 
-struct Recorder : EngineEvents {
+struct Recorder : IgnoredEvents {
     std::string text;
     int statusRecords = 0;
     std::vector<bool> transmittingChanges;
     void character(char c) override { text += c; }
-    void spectrum(const std::vector<std::int16_t> &, int, std::int32_t) override {}
-    void xy(const std::vector<std::int32_t> &) override {}
     void status(const std::vector<std::int32_t> &) override { ++statusRecords; }
     void transmitting(bool on) override { transmittingChanges.push_back(on); }
 };
 
+const std::string Sample = "RYRY CQ DE ZZ9ZZZ THE QUICK BROWN FOX 0123456789 K ";
+
 class EngineCoreTest : public ::testing::Test {
 protected:
+    // The sample sent clear of noise (20 dB) with one of the channel's settings changed.
+    template <typename Change> static std::vector<float> clearSample(Change change)
+    {
+        channel::Settings s;
+        s.snrDb = 20;
+        change(s);
+        return channel::transmit(Sample, s);
+    }
     std::int32_t field(int index) const { return core.statusRecord().at(std::size_t(index)); }
 
     // Receives audio; gives what was transmitted meanwhile.
@@ -49,8 +58,6 @@ protected:
     Recorder events;
     EngineCore core{events};
 };
-
-const std::string Sample = "RYRY CQ DE ZZ9ZZZ THE QUICK BROWN FOX 0123456789 K ";
 
 } // namespace
 
@@ -78,10 +85,7 @@ TEST_F(EngineCoreTest, TonesFollowCommandsNineTenTwentySevenAndTwelve)
 
 TEST_F(EngineCoreTest, TheEngineListensWhereTheTonesAreSet)
 {
-    channel::Settings s;
-    s.markHz = 1275;
-    s.snrDb = 20;
-    const auto audio = channel::transmit(Sample, s);
+    const auto audio = clearSample([](channel::Settings &s) { s.markHz = 1275; });
     run(audio);
     EXPECT_EQ(events.text.find("QUICK BROWN"), std::string::npos)
         << "nothing read at 1275 Hz while listening at 2125 Hz: " << events.text;
@@ -93,10 +97,7 @@ TEST_F(EngineCoreTest, TheEngineListensWhereTheTonesAreSet)
 
 TEST_F(EngineCoreTest, CommandEightSetsTheSpeed)
 {
-    channel::Settings s;
-    s.baud = 75;
-    s.snrDb = 20;
-    const auto audio = channel::transmit(Sample, s);
+    const auto audio = clearSample([](channel::Settings &s) { s.baud = 75; });
     core.postCommand(CmdBaud, 7500);
     EXPECT_EQ(field(StatusBaudX100), 7500);
     run(audio);
@@ -137,10 +138,7 @@ TEST_F(EngineCoreTest, TheNotchSitsWhereCommandTwentyThreeSaysWhileItIsOn)
 
 TEST_F(EngineCoreTest, AfcFollowsACallerOffFrequencyOnlyWhileItIsOn)
 {
-    channel::Settings s;
-    s.offsetHz = 40;
-    s.snrDb = 20;
-    const auto audio = channel::transmit(Sample, s);
+    const auto audio = clearSample([](channel::Settings &s) { s.offsetHz = 40; });
     core.setSwitch(switchOff(SwitchBitAfc));
     EXPECT_FALSE(field(StatusSwitchWord) & SwitchOnMark);
     run(audio);

@@ -2,6 +2,7 @@
 // and a simulated TS-2000 on a pseudo-terminal. It reads once and says what it read, or says
 // why it cannot; it reads the TS-2000's FSK menus and output power; it writes its numbers the
 // same under a comma locale; and SIGTERM ends it at once even while the radio keeps it waiting.
+#include "ProgramRun.h"
 #include "Rigctld.h"
 #include "Ts2000Sim.h"
 
@@ -12,9 +13,10 @@
 
 namespace {
 
+// What the host said: its exit code, its standard output a line each, its errors.
 struct HostRun {
     int exitCode = -1;
-    QStringList lines; // standard output, a line each, CR LF ends removed
+    QStringList lines;
     QString errors;
 };
 
@@ -27,21 +29,8 @@ QProcessEnvironment hostEnvironment(const QTemporaryDir &config)
 
 HostRun runHost(const QStringList &arguments, const QProcessEnvironment &environment)
 {
-    QProcess host;
-    host.setProcessEnvironment(environment);
-    host.start(QCoreApplication::applicationDirPath() + "/tolmfsk-host", arguments);
-    HostRun run;
-    if (!host.waitForFinished(15000)) {
-        host.kill();
-        host.waitForFinished();
-        return run;
-    }
-    run.exitCode = host.exitCode();
-    for (const QString &line : QString::fromLatin1(host.readAllStandardOutput()).split('\n'))
-        if (!line.isEmpty())
-            run.lines << QString(line).remove('\r');
-    run.errors = QString::fromLocal8Bit(host.readAllStandardError());
-    return run;
+    const ProgramRun ran = runProgram("tolmfsk-host", arguments, 15000, environment);
+    return {ran.exitCode, ran.lines(), ran.errors};
 }
 
 class HostProgramTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 
 #include "EngineCore.h"
 #include "EngineSide.h"
+#include "IgnoredEvents.h"
 
 #include <QTimer>
 #include <functional>
@@ -58,14 +59,6 @@ public:
     rtty::EngineCore *core() const { return connected_ ? core_.get() : nullptr; }
 
 private:
-    struct Quiet : rtty::EngineEvents {
-        void character(char) override {}
-        void spectrum(const std::vector<std::int16_t> &, int, std::int32_t) override {}
-        void xy(const std::vector<std::int32_t> &) override {}
-        void status(const std::vector<std::int32_t> &) override {}
-        void transmitting(bool) override {}
-    };
-
     void apply(std::function<void(rtty::EngineCore &)> request)
     {
         if (!core_)
@@ -76,7 +69,7 @@ private:
             held_.push_back(std::move(request));
     }
 
-    Quiet events_;
+    IgnoredEvents events_;
     std::unique_ptr<rtty::EngineCore> core_;
     bool connected_ = false;
     std::vector<std::function<void(rtty::EngineCore &)>> held_;
