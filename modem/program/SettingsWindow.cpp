@@ -20,11 +20,10 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
     layout->addWidget(state_);
 
     auto *form = new QFormLayout;
-    source_ = new QComboBox(this);
-    source_->addItem(QStringLiteral("Sound card, or the demo when there is none"), "automatic");
-    source_->addItem(QStringLiteral("Sound card (PulseAudio / PipeWire)"), "soundcard");
-    source_->addItem(QStringLiteral("WAV file"), "wav");
-    source_->addItem(QStringLiteral("Demo signal"), "demo");
+    source_ = choices({{"Sound card, or the demo when there is none", "automatic"},
+                       {"Sound card (PulseAudio / PipeWire)", "soundcard"},
+                       {"WAV file", "wav"},
+                       {"Demo signal", "demo"}});
     form->addRow(QStringLiteral("Receive from"), source_);
     inputDevice_ = new QLineEdit(this);
     inputDevice_->setPlaceholderText(QStringLiteral("default (see: pactl list short sources)"));
@@ -38,11 +37,10 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
     wavOutput_->setPlaceholderText(QStringLiteral("empty: transmit to the output device"));
     form->addRow(QStringLiteral("WAV file to transmit into"), wavOutput_);
 
-    pttMethod_ = new QComboBox(this);
-    pttMethod_->addItem(QStringLiteral("None (VOX)"), "none");
-    pttMethod_->addItem(QStringLiteral("Serial port RTS"), "rts");
-    pttMethod_->addItem(QStringLiteral("Serial port DTR"), "dtr");
-    pttMethod_->addItem(QStringLiteral("CAT through Hamlib"), "cat");
+    pttMethod_ = choices({{"None (VOX)", "none"},
+                          {"Serial port RTS", "rts"},
+                          {"Serial port DTR", "dtr"},
+                          {"CAT through Hamlib", "cat"}});
     form->addRow(QStringLiteral("PTT"), pttMethod_);
     pttPort_ = new QLineEdit(this);
     pttPort_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0, or localhost:4532 for rigctld"));
@@ -77,6 +75,15 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
             &SettingsWindow::save);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     resize(520, 0);
+}
+
+QComboBox *
+SettingsWindow::choices(std::initializer_list<std::pair<const char *, const char *>> items)
+{
+    auto *box = new QComboBox(this);
+    for (const auto &[label, value] : items)
+        box->addItem(QString::fromUtf8(label), QString::fromLatin1(value));
+    return box;
 }
 
 void SettingsWindow::setState(const QString &state)

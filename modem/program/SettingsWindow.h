@@ -26,6 +26,8 @@ public:
     std::function<void(const EngineSettings &)> onSaved;
 
 private:
+    // A drop-down list whose items show their label and hold their value.
+    QComboBox *choices(std::initializer_list<std::pair<const char *, const char *>> items);
     EngineSettings fromFields() const;
     void save();
 

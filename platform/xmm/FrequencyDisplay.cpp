@@ -59,29 +59,31 @@ QVector<std::int16_t> FrequencyDisplay::columnsFromBlock(const std::int16_t *val
     return columns;
 }
 
-void FrequencyDisplay::mousePressEvent(QMouseEvent *event)
+void FrequencyDisplay::mouseEvent(QMouseEvent *event, Qt::MouseButtons buttons,
+                                  void (FrequencyDisplay::*left)(std::int16_t),
+                                  void (FrequencyDisplay::*right)(std::int16_t))
 {
     const std::int16_t hz = freqAtX(event->position().toPoint().x());
-    if (event->button() == Qt::LeftButton)
-        emit OnLMouseDown(hz);
-    else if (event->button() == Qt::RightButton)
-        emit OnRMouseDown(hz);
+    if (buttons & Qt::LeftButton)
+        emit(this->*left)(hz);
+    else if (buttons & Qt::RightButton)
+        emit(this->*right)(hz);
+}
+
+void FrequencyDisplay::mousePressEvent(QMouseEvent *event)
+{
+    mouseEvent(event, event->button(), &FrequencyDisplay::OnLMouseDown,
+               &FrequencyDisplay::OnRMouseDown);
 }
 
 void FrequencyDisplay::mouseMoveEvent(QMouseEvent *event)
 {
-    const std::int16_t hz = freqAtX(event->position().toPoint().x());
-    if (event->buttons() & Qt::LeftButton)
-        emit OnLMouseMove(hz);
-    else if (event->buttons() & Qt::RightButton)
-        emit OnRMouseMove(hz);
+    mouseEvent(event, event->buttons(), &FrequencyDisplay::OnLMouseMove,
+               &FrequencyDisplay::OnRMouseMove);
 }
 
 void FrequencyDisplay::mouseReleaseEvent(QMouseEvent *event)
 {
-    const std::int16_t hz = freqAtX(event->position().toPoint().x());
-    if (event->button() == Qt::LeftButton)
-        emit OnLMouseUp(hz);
-    else if (event->button() == Qt::RightButton)
-        emit OnRMouseUp(hz);
+    mouseEvent(event, event->button(), &FrequencyDisplay::OnLMouseUp,
+               &FrequencyDisplay::OnRMouseUp);
 }

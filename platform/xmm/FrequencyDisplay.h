@@ -42,6 +42,10 @@ protected:
     virtual void rangeChanged() {}
     void setRange(const char *property, std::int16_t &field, std::int16_t hz);
 
+    // The left button's signal or the right one's, with the frequency under the pointer.
+    void mouseEvent(QMouseEvent *event, Qt::MouseButtons buttons,
+                    void (FrequencyDisplay::*left)(std::int16_t),
+                    void (FrequencyDisplay::*right)(std::int16_t));
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -40,9 +40,10 @@ def wait_for(what, check, seconds):
     fail(what)
 
 
-def terminal():
+def application(name):
+    """The running program of that name on the desktop, or None."""
     for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "tolmfsk":
+        if app is not None and app.name == name:
             return app
     return None
 
@@ -153,13 +154,6 @@ def message_field(app):
     return None
 
 
-def engine_application():
-    for a in pyatspi.Registry.getDesktop(0):
-        if a is not None and a.name == "tolmfsk-engine":
-            return a
-    return None
-
-
 def picture(name):
     if not PICTURES:
         return
@@ -174,7 +168,7 @@ def rigctl(*command):
     subprocess.run(["rigctl", "-m", "2", "-r", "127.0.0.1:" + RIG] + list(command), check=True)
 
 
-app = wait_for("the terminal on the desktop", terminal, 20)
+app = wait_for("the terminal on the desktop", lambda: application("tolmfsk"), 20)
 say("the terminal is up")
 wait_for("the host's frequency", lambda: "14.0853" in label_texts(app), 15)
 say("the radio's frequency is shown: 14.0853")
@@ -235,7 +229,7 @@ press(app, "Stop")
 # The engine's settings window, opened from the terminal and closed: the engine runs on.
 click(wait_for("the RTTY Settings tab", lambda: find(app, "RTTY Settings", "page tab"), 5))
 press(app, "Set Up Ports etc")
-settings = wait_for("the engine's settings window", engine_application, 10)
+settings = wait_for("the engine's settings window", lambda: application("tolmfsk-engine"), 10)
 press(settings, "Close")
 time.sleep(2)
 if our_pids("tolmfsk-engine") != engine:

@@ -72,30 +72,21 @@ std::string answer(Radio &r, std::string command)
         std::snprintf(text, sizeof text, "%s%011lld;", name.c_str(), f);
         return text;
     }
-    if (name == "FR" || name == "FT") {
+    // A setting: read, it answers its value in so many digits; set, it takes the new one.
+    const auto setting = [&](int &value, int digits) -> std::string {
         if (!rest.empty()) {
-            r.vfo = std::atoi(rest.c_str());
+            value = std::atoi(rest.c_str());
             return "";
         }
-        std::snprintf(text, sizeof text, "%s%d;", name.c_str(), r.vfo);
+        std::snprintf(text, sizeof text, "%s%0*d;", name.c_str(), digits, value);
         return text;
-    }
-    if (name == "MD") {
-        if (!rest.empty()) {
-            r.mode = std::atoi(rest.c_str());
-            return "";
-        }
-        std::snprintf(text, sizeof text, "MD%d;", r.mode);
-        return text;
-    }
-    if (name == "PC") {
-        if (!rest.empty()) {
-            r.power = std::atoi(rest.c_str());
-            return "";
-        }
-        std::snprintf(text, sizeof text, "PC%03d;", r.power);
-        return text;
-    }
+    };
+    if (name == "FR" || name == "FT")
+        return setting(r.vfo, 1);
+    if (name == "MD")
+        return setting(r.mode, 1);
+    if (name == "PC")
+        return setting(r.power, 3);
     if (name == "TX") {
         r.transmitting = true;
         return "";
