@@ -63,13 +63,6 @@ std::string contactText(std::size_t length, unsigned seed)
     return text;
 }
 
-// Pb = 1/2 exp(-Eb/2N0), Eb/N0 = SNR(2500 Hz) + 17.4 dB at 45.45 baud; 7 bits a character.
-double idealCer(double snrDb)
-{
-    const double ebn0 = std::pow(10, (snrDb + 17.4) / 10);
-    return 1 - std::pow(1 - 0.5 * std::exp(-ebn0 / 2), 7);
-}
-
 // A case at the given SNR with the standard tones, read with the given seed.
 Case standard(const std::string &name, double snrDb, unsigned seed,
               const std::string &engineOptions = "",
@@ -100,7 +93,7 @@ Case strongNeighbour()
 Case awgn(double snr)
 {
     Case c = standard("AWGN " + std::to_string(int(snr)) + " dB", snr, unsigned(23 + snr));
-    c.idealCer = idealCer(snr);
+    c.idealCer = cer::idealCer(snr);
     return c;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <vector>
 
 namespace cer {
@@ -57,6 +58,13 @@ std::size_t leadingLoss(const std::string &sent, const std::string &decoded, std
             return i;
     }
     return s.size();
+}
+
+// Pb = 1/2 exp(-Eb/2N0), Eb/N0 = SNR(2500 Hz) + 17.4 dB at 45.45 baud.
+double idealCer(double snrDb)
+{
+    const double ebn0 = std::pow(10, (snrDb + 17.4) / 10);
+    return 1 - std::pow(1 - 0.5 * std::exp(-ebn0 / 2), 7);
 }
 
 } // namespace cer

@@ -14,4 +14,8 @@ double characterErrorRate(const std::string &sent, const std::string &decoded);
 // decoded text holds near its start: what a receiver lost while it was settling.
 std::size_t leadingLoss(const std::string &sent, const std::string &decoded, std::size_t run = 20);
 
+// The character error rate of ideal non-coherent FSK at 45.45 baud in white noise, at an SNR in
+// 2500 Hz: the limit for a receiver that decides each bit on its own, 7 bits a character.
+double idealCer(double snrDb);
+
 } // namespace cer

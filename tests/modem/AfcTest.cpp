@@ -1,0 +1,76 @@
+// AFC: pulls in a signal off frequency, holds still on a lone carrier, through fades and on
+// the wider tones of 75 baud.
+#include "Afc.h"
+
+#include "Channel.h"
+#include "ReceiveText.h"
+#include "Spectrum.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+
+using namespace rtty;
+
+TEST(Afc, PullsInAnOffFrequencySignalAndIgnoresALoneCarrier)
+{
+    Spectrum spectrum(551);
+    Afc afc(11025.0 / Spectrum::Size);
+    channel::Settings s;
+    s.snrDb = 5;
+    s.offsetHz = 60;
+    const auto audio = channel::transmit("RYRYRYRYRYRYRYRY", s);
+    Afc::Tones tones{2125, 2295};
+    for (float v : audio)
+        if (spectrum.push(v))
+            tones = afc.update(spectrum.power(), tones);
+    EXPECT_NEAR(tones.markHz, 2185, 6);
+    EXPECT_NEAR(tones.spaceHz - tones.markHz, 170, 0.01);
+
+    // A single steady carrier 50 Hz off is no FSK pair: AFC holds.
+    Afc still(11025.0 / Spectrum::Size);
+    Spectrum quiet(551);
+    Afc::Tones held{2125, 2295};
+    for (std::size_t n = 0; n < 5 * 11025; ++n)
+        if (quiet.push(0.3f * float(std::sin(2 * std::numbers::pi * 2175 * double(n) / 11025))))
+            held = still.update(quiet.power(), held);
+    EXPECT_DOUBLE_EQ(held.markHz, 2125);
+}
+
+TEST(Afc, HoldsStillThroughFadesAndOnWideSeventyFiveBaudTones)
+{
+    // On frequency from the start: whatever the fading and the wider tones do to the spectrum,
+    // the tones must stay within a few Hz of the signal's and not swing about it (a swing is a
+    // step of more than 3 Hz; following the wobbling peak in full makes a hundred and more).
+    struct Wander {
+        double worstHz = 0;
+        int swings = 0;
+    };
+    auto wander = [](const channel::Settings &s) {
+        Spectrum spectrum(551);
+        Afc afc(11025.0 / Spectrum::Size);
+        const auto audio = channel::transmit(contact(120), s);
+        Afc::Tones tones{2125, 2295};
+        Wander w;
+        for (float v : audio)
+            if (spectrum.push(v)) {
+                const Afc::Tones next = afc.update(spectrum.power(), tones);
+                w.swings += std::fabs(next.markHz - tones.markHz) > 3;
+                tones = next;
+                w.worstHz = std::max(w.worstHz, std::fabs(tones.markHz - 2125));
+            }
+        return w;
+    };
+    channel::Settings fading;
+    fading.snrDb = 10;
+    fading.fading = channel::Fading{1, 1};
+    fading.seed = 27;
+    channel::Settings fast;
+    fast.baud = 75;
+    fast.seed = 27;
+    for (const auto &s : {fading, fast}) {
+        const Wander w = wander(s);
+        EXPECT_LE(w.worstHz, 7.0) << s.baud << " baud";
+        EXPECT_LE(w.swings, 5) << s.baud << " baud";
+    }
+}
