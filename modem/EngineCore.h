@@ -44,6 +44,9 @@ public:
     const ReceiverSettings &receiverSettings() const { return receiver_.settings(); }
     double markHz() const { return markHz_; }
     double spaceHz() const { return spaceHz_; }
+    double baud() const { return baud_; }
+    // For keying an FSK line beside the audio (see Transmitter::onCode).
+    Transmitter &transmitter() { return transmitter_; }
     // The status record as it stands (StatusFieldsKnown fields).
     std::vector<std::int32_t> statusRecord() const;
 

@@ -98,8 +98,18 @@ void Transmitter::stopNow()
     buffer_.clear();
     modulator_.clear();
     stopWhenSent_ = false;
-    if (transmitting_)
+    if (transmitting_) {
         ending_ = true;
+        if (onStopNow)
+            onStopNow();
+    }
+}
+
+void Transmitter::queue(std::uint8_t code)
+{
+    modulator_.queueCode(code);
+    if (onCode)
+        onCode(code);
 }
 
 void Transmitter::stopWhenSent()
@@ -116,19 +126,19 @@ void Transmitter::feed()
     while (modulator_.queuedHalfBits() < 2 * 15) {
         if (freshShift_) {
             freshShift_ = false;
-            modulator_.queueCode(encoder_.inFigures() ? CodeFigs : CodeLtrs);
+            queue(encoder_.inFigures() ? CodeFigs : CodeLtrs);
             continue;
         }
         if (!buffer_.empty()) {
             const char c = buffer_.front();
             buffer_.pop_front();
             for (std::uint8_t code : encoder_.encode(c))
-                modulator_.queueCode(code);
+                queue(code);
             continue;
         }
         if (stopWhenSent_)
             return;
-        modulator_.queueCode(CodeLtrs); // diddle
+        queue(CodeLtrs); // diddle
         encoder_.reset();
     }
 }

@@ -10,6 +10,7 @@
 #include "Baudot.h"
 #include "FskModulator.h"
 
+#include <functional>
 #include <memory>
 
 struct firfilt_rrrf_s;
@@ -52,11 +53,17 @@ public:
     }
 
     bool transmitting() const { return transmitting_; }
+
+    // For keying an FSK line instead of (or beside) the audio: each code as it is keyed into
+    // the modulator, a frame ahead of its sound; and a stop at once, which drops what is queued.
+    std::function<void(std::uint8_t code)> onCode;
+    std::function<void()> onStopNow;
     // Fills out with the next n samples: the signal while transmitting, silence otherwise.
     void generate(float *out, std::size_t n);
 
 private:
     void feed();
+    void queue(std::uint8_t code);
     void designBandpass();
     // Shapes the start and end of a transmission; ends it when the fall is complete.
     void applyRamps(float *out, std::size_t n);

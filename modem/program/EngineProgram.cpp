@@ -47,6 +47,7 @@ void EngineProgram::apply(const EngineSettings &settings)
             std::fprintf(stderr, "tolmfsk-engine: %s\n", fault.c_str());
     runner_.setSound(std::move(sound.input), std::move(sound.output));
     runner_.setPtt(settings.ptt); // its outcome arrives as an edge change
+    runner_.setTx(settings.tx);
     window_.setState(QString::fromStdString(health_->report()));
 }
 

@@ -83,6 +83,34 @@ void EngineRunner::setPtt(const PttSettings &settings)
     keyer_.open(settings);
 }
 
+void EngineRunner::setTx(const TxSettings &settings)
+{
+    post([this, settings](rtty::EngineCore &core) {
+        tx_ = settings;
+        fsk_.reset();
+        core.transmitter().onCode = nullptr;
+        core.transmitter().onStopNow = nullptr;
+    });
+}
+
+void EngineRunner::openFskLine()
+{
+    if (tx_.method == TxMethod::Afsk || (fsk_ && fskBaud_ == core_->baud()))
+        return;
+    rtty::Transmitter &transmitter = core_->transmitter();
+    transmitter.onCode = nullptr;
+    transmitter.onStopNow = nullptr;
+    fsk_.reset();
+    std::string error;
+    fsk_ = engineio::openFskLine(tx_, core_->baud(), error);
+    events_->edgeChanged(rtty::Edge::Ptt, fsk_ ? std::string() : "FSK: " + error);
+    if (!fsk_)
+        return;
+    fskBaud_ = core_->baud();
+    transmitter.onCode = [line = fsk_.get()](std::uint8_t code) { line->send(code); };
+    transmitter.onStopNow = [line = fsk_.get()] { line->clear(); };
+}
+
 void EngineRunner::start()
 {
     if (thread_.joinable() || !input_ || !output_)
@@ -117,8 +145,10 @@ void EngineRunner::startSending()
 {
     sending_ = true;
     ++transmission_;
+    openFskLine();
     underrunsBefore_ = output_->underruns();
-    if (pttEnabled_)
+    // With FSK wanted and its port not open the radio would send a bare carrier: not keyed.
+    if (pttEnabled_ && (tx_.method == TxMethod::Afsk || fsk_))
         keyer_.key(true);
     // The lead: silence while the transmitter switches over.
     const std::vector<float> lead(leadSamples(), 0.0f);
@@ -150,10 +180,20 @@ void EngineRunner::finishSending()
 {
     sending_ = false;
     const unsigned transmission = transmission_;
-    output_->whenPlayed([this, transmission] {
+    auto played = [this, transmission] {
         playedAt_ = Clock::now().time_since_epoch().count();
         played_ = transmission;
-    });
+    };
+    if (fsk_ && !fsk_->fault().empty()) { // reported, and opened again for the next one
+        events_->edgeChanged(rtty::Edge::Ptt, "FSK: " + fsk_->fault());
+        core_->transmitter().onCode = nullptr;
+        core_->transmitter().onStopNow = nullptr;
+        fsk_.reset();
+    }
+    if (fsk_)
+        fsk_->whenSent(played); // the audio is only a monitor then
+    else
+        output_->whenPlayed(played);
     const std::size_t underruns = output_->underruns() - underrunsBefore_;
     if (underruns > 0) {
         underrunReported_ = true;

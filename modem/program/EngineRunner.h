@@ -8,6 +8,7 @@
 
 #include "AudioIo.h"
 #include "EngineCore.h"
+#include "FskLine.h"
 #include "PttKeyer.h"
 
 #include <QObject>
@@ -34,6 +35,11 @@ public:
     // Opens the PTT line or radio the settings name (on a thread of its own) and takes its lead
     // and tail; how it went is reported as an edge change.
     void setPtt(const PttSettings &settings);
+    // Keys the radio's FSK input on a serial port as well as sending the audio, when the
+    // settings say so; the port is opened when a transmission begins (at the baud rate of the
+    // moment), and PTT then goes off only once the last frame has left it. A port that fails
+    // is reported as a fault of the PTT edge, and the radio is not keyed while it is not open.
+    void setTx(const TxSettings &settings);
     void start();
     void stop(); // the thread ends and PTT is released
 
@@ -55,6 +61,7 @@ private:
     std::size_t blocksToSend() const;
     void finishSending();
     void releaseWhenDue();
+    void openFskLine();
 
     rtty::EngineEvents &listener_;
     std::unique_ptr<CoreEvents> events_;
@@ -75,6 +82,11 @@ private:
     PttKeyer keyer_;
     std::unique_ptr<AudioInput> input_;
     std::unique_ptr<AudioOutput> output_;
+    // The FSK line (signal thread only); its thread reports the last frame sent, so it goes
+    // before everything it touches.
+    TxSettings tx_;
+    std::unique_ptr<FskLine> fsk_;
+    double fskBaud_ = 0;
 
     std::mutex requestsMutex_;
     std::vector<std::function<void(rtty::EngineCore &)>> requests_;

@@ -28,6 +28,9 @@ EngineSettings EngineSettings::load()
     s.ptt.serialSpeed = ini.value("ptt/serial_speed", 0).toInt();
     s.ptt.leadMs = std::clamp(ini.value("ptt/lead_ms", s.ptt.leadMs).toInt(), 0, MaxPttDelayMs);
     s.ptt.tailMs = std::clamp(ini.value("ptt/tail_ms", s.ptt.tailMs).toInt(), 0, MaxPttDelayMs);
+    s.tx.method = txMethodFromName(ini.value("tx/method", "afsk").toString().toStdString());
+    s.tx.fskPort = ini.value("tx/fsk_port").toString().toStdString();
+    s.tx.fskReverse = ini.value("tx/fsk_reverse", false).toBool();
     return s;
 }
 
@@ -46,6 +49,9 @@ bool EngineSettings::save() const
     ini.setValue("ptt/serial_speed", ptt.serialSpeed);
     ini.setValue("ptt/lead_ms", ptt.leadMs);
     ini.setValue("ptt/tail_ms", ptt.tailMs);
+    ini.setValue("tx/method", QString::fromStdString(txMethodName(tx.method)));
+    ini.setValue("tx/fsk_port", QString::fromStdString(tx.fskPort));
+    ini.setValue("tx/fsk_reverse", tx.fskReverse);
     ini.sync();
     return ini.status() == QSettings::NoError;
 }

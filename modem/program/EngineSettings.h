@@ -3,6 +3,7 @@
 // transmitter is keyed.
 #pragma once
 
+#include "FskLine.h"
 #include "Ptt.h"
 
 #include <QString>
@@ -26,6 +27,7 @@ struct EngineSettings {
     QString wavInput;     // for Source::WavFile
     QString wavOutput;    // when set, transmitted audio goes to this file instead of a card
     PttSettings ptt;
+    TxSettings tx; // AFSK through the sound output, or FSK keyed on a serial port
 
     static QString filePath();
     static EngineSettings load();

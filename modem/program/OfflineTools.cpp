@@ -5,10 +5,15 @@
 #include "EngineCore.h"
 #include "EngineLinkProtocol.h"
 #include "EngineRunner.h"
+#include "EngineSettings.h"
 #include "FskModulator.h"
+#include "Transmitter.h"
 
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <optional>
+#include <thread>
 
 namespace engineio {
 
@@ -67,7 +72,7 @@ std::optional<ToneOptions> parse(const QStringList &arguments, const char *tool)
             ok = number(o.squelchLevel, 0, 1023);
         else if (a == QLatin1String("--decode"))
             ok = text(o.file);
-        else if (a == QLatin1String("--encode"))
+        else if (a == QLatin1String("--encode") || a == QLatin1String("--send"))
             ok = text(o.text);
         else if (a == QLatin1String("--out"))
             ok = text(o.out);
@@ -165,6 +170,88 @@ int encodeCommand(const QStringList &arguments)
         modulator.generate(block.data(), block.size());
         output->write(block.data(), block.size());
     }
+    return 0;
+}
+
+namespace {
+
+// Waits for a line or an output to say that all it was given has gone out.
+template <typename Sink> void waitUntilOut(Sink &sink, void (Sink::*when)(std::function<void()>))
+{
+    std::promise<void> out;
+    (sink.*when)([&out] { out.set_value(); });
+    out.get_future().wait();
+}
+
+int failed(const std::string &what)
+{
+    std::fprintf(stderr, "tolmfsk-engine --send: %s\n", what.c_str());
+    return 1;
+}
+
+} // namespace
+
+int sendCommand(const QStringList &arguments)
+{
+    const auto o = parse(arguments, "--send");
+    if (!o)
+        return 2;
+    const EngineSettings settings = EngineSettings::load();
+    const bool fsk = settings.tx.method != TxMethod::Afsk;
+    std::string error;
+    std::unique_ptr<FskLine> line;
+    std::unique_ptr<AudioOutput> output;
+    if (fsk)
+        line = openFskLine(settings.tx, o->baud, error);
+    else if (!settings.wavOutput.isEmpty())
+        output = openWavOutput(settings.wavOutput.toStdString(), error);
+    else
+        output = openPulseOutput(settings.outputDevice.toStdString(), error);
+    if (!line && !output)
+        return failed(error);
+    Ptt ptt(settings.ptt);
+    if (!ptt.ready())
+        return failed("PTT: " + ptt.error());
+
+    const double markHz = o->reverse ? o->markHz + o->shiftHz : o->markHz;
+    const double spaceHz = o->reverse ? o->markHz : o->markHz + o->shiftHz;
+    rtty::Transmitter transmitter(SampleRateHz, o->baud, markHz, spaceHz);
+    if (line)
+        transmitter.onCode = [&line](std::uint8_t code) { line->send(code); };
+    transmitter.addText(o->text.toLatin1().toStdString());
+    transmitter.start();
+    transmitter.stopWhenSent();
+
+    using namespace std::chrono;
+    if (!ptt.set(true))
+        return failed("PTT: " + ptt.error());
+    std::this_thread::sleep_for(milliseconds(settings.ptt.leadMs));
+    std::vector<float> block(BlockSamples);
+    while (transmitter.transmitting()) {
+        transmitter.generate(block.data(), block.size());
+        if (output && !output->write(block.data(), block.size()))
+            error = output->fault();
+        // The line keys at its own pace: keep no more than a few frames waiting for it.
+        while (line && line->queued() > 2 && line->fault().empty())
+            std::this_thread::sleep_for(milliseconds(20));
+        if (line && !line->fault().empty())
+            error = line->fault();
+        if (!error.empty())
+            break;
+    }
+    if (error.empty()) {
+        if (line)
+            waitUntilOut(*line, &FskLine::whenSent);
+        else
+            waitUntilOut(*output, &AudioOutput::whenPlayed);
+        error = line ? line->fault() : output->fault();
+    }
+    std::this_thread::sleep_for(milliseconds(settings.ptt.tailMs));
+    const bool released = ptt.set(false);
+    if (!error.empty())
+        return failed(error);
+    if (!released)
+        return failed("PTT: " + ptt.error());
     return 0;
 }
 

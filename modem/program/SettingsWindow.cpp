@@ -1,5 +1,6 @@
 #include "SettingsWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -65,6 +66,16 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
     tailMs_->setSuffix(QStringLiteral(" ms"));
     tailMs_->setToolTip(QStringLiteral("PTT goes off this long after the last sound was played"));
     form->addRow(QStringLiteral("PTT tail"), tailMs_);
+    txMethod_ = choices({{"AFSK: tones to the output device", "afsk"},
+                         {"FSK: the port's TXD (5-bit UART frames)", "fsk"},
+                         {"FSK: the port's DTR, keyed bit by bit", "fsk-dtr"},
+                         {"FSK: the port's RTS, keyed bit by bit", "fsk-rts"}});
+    form->addRow(QStringLiteral("Transmit"), txMethod_);
+    fskPort_ = new QLineEdit(this);
+    fskPort_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0: wired to the radio's FSK input"));
+    form->addRow(QStringLiteral("FSK port"), fskPort_);
+    fskReverse_ = new QCheckBox(QStringLiteral("space raises the line's opposite level"), this);
+    form->addRow(QStringLiteral("FSK reverse"), fskReverse_);
     layout->addLayout(form);
 
     result_ = new QLabel(this);
@@ -106,6 +117,10 @@ void SettingsWindow::show(const EngineSettings &s, const QString &state)
     serialSpeed_->setValue(s.ptt.serialSpeed);
     leadMs_->setValue(s.ptt.leadMs);
     tailMs_->setValue(s.ptt.tailMs);
+    txMethod_->setCurrentIndex(
+        txMethod_->findData(QString::fromStdString(txMethodName(s.tx.method))));
+    fskPort_->setText(QString::fromStdString(s.tx.fskPort));
+    fskReverse_->setChecked(s.tx.fskReverse);
     result_->clear();
     QWidget::show();
     raise();
@@ -126,6 +141,9 @@ EngineSettings SettingsWindow::fromFields() const
     s.ptt.serialSpeed = serialSpeed_->value();
     s.ptt.leadMs = leadMs_->value();
     s.ptt.tailMs = tailMs_->value();
+    s.tx.method = txMethodFromName(txMethod_->currentData().toString().toStdString());
+    s.tx.fskPort = fskPort_->text().trimmed().toStdString();
+    s.tx.fskReverse = fskReverse_->isChecked();
     return s;
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QSpinBox;
@@ -36,6 +37,9 @@ private:
     QComboBox *pttMethod_;
     QLineEdit *pttPort_;
     QSpinBox *hamlibModel_, *serialSpeed_, *leadMs_, *tailMs_;
+    QComboBox *txMethod_;
+    QLineEdit *fskPort_;
+    QCheckBox *fskReverse_;
     QLabel *state_, *result_;
 };
 

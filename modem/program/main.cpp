@@ -1,6 +1,6 @@
 // tolmfsk-engine: the RTTY engine. Run by the terminal ("-m"), it speaks the engine link on its
 // standard input and output; without "-m" it also opens its settings window at start. The
-// --decode and --encode tools work on WAV files and exit.
+// --decode and --encode tools work on WAV files, --send sends a text on the air; all exit.
 #include "EngineProgram.h"
 #include "OfflineTools.h"
 #include "QuitOnSignals.h"
@@ -19,6 +19,7 @@ constexpr char Usage[] =
     "       tolmfsk-engine --decode FILE.wav [TONE OPTIONS] [--atc] [--no-afc] [--no-uos]\n"
     "                      [--squelch LEVEL]\n"
     "       tolmfsk-engine --encode TEXT --out FILE.wav [TONE OPTIONS]\n"
+    "       tolmfsk-engine --send TEXT [TONE OPTIONS]\n"
     "       tolmfsk-engine --version | --help\n"
     "\n"
     "The RTTY engine of TOLM FSK. The terminal runs it with -m and talks to it on its standard\n"
@@ -28,6 +29,8 @@ constexpr char Usage[] =
     "  -m                 run as the terminal's engine, without a window of its own\n"
     "  --decode FILE.wav  print the text of a recording and exit\n"
     "  --encode TEXT      write TEXT as an RTTY signal into the file named by --out\n"
+    "  --send TEXT        send TEXT once with the saved transmit and PTT settings (AFSK to the\n"
+    "                     sound output, or FSK on the port) and exit when it is out\n"
     "TONE OPTIONS: --mark HZ (2125), --shift HZ (170), --baud BAUD (45.45), --reverse\n";
 
 } // namespace
@@ -50,6 +53,8 @@ int main(int argc, char *argv[])
         return decodeCommand(arguments);
     if (arguments.contains(QLatin1String("--encode")))
         return encodeCommand(arguments);
+    if (arguments.contains(QLatin1String("--send")))
+        return sendCommand(arguments);
     for (const QString &argument : arguments) {
         if (argument != QLatin1String("-m")) {
             std::fprintf(stderr, "tolmfsk-engine: unknown option %s\n\n%s", qPrintable(argument),

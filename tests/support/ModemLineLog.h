@@ -7,9 +7,9 @@
 
 struct ModemLineCall {
     long long atNs; // CLOCK_MONOTONIC
-    std::string op; // BIS, BIC, SET, GET
-    int bits;       // the TIOCM_ bits the call names
-    int linesAfter; // DTR 1 + RTS 2, as the lines stand after it
+    std::string op; // BIS, BIC, SET, GET; TCSETS2
+    int bits;       // the TIOCM_ bits the call names; for TCSETS2 the c_cflag asked
+    int linesAfter; // DTR 1 + RTS 2, as the lines stand after it; for TCSETS2 the rate asked
 };
 
 constexpr int DtrAfter = 1, RtsAfter = 2;

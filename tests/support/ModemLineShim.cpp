@@ -4,8 +4,10 @@
 // when a port opens) and appends a line per call to the file named by TOLMFSK_SHIM_LOG:
 //
 //   <CLOCK_MONOTONIC ns> <BIS|BIC|SET|GET> <bits asked> <DTR and RTS after: 0..3, DTR 1, RTS 2>
+//   <CLOCK_MONOTONIC ns> TCSETS2 <c_cflag asked> <c_ospeed asked>   (passed on to the device)
 //
 // Every other ioctl goes to the C library.
+#include <asm/termbits.h>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -37,23 +39,27 @@ bool isShimmed(int fd)
     return std::strcmp(target, wanted) == 0;
 }
 
-void record(const char *op, int bits)
+void recordLine(const char *op, int first, int second)
 {
     const char *path = std::getenv("TOLMFSK_SHIM_LOG");
     if (!path)
         return;
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const int state = ((lines & TIOCM_DTR) ? 1 : 0) | ((lines & TIOCM_RTS) ? 2 : 0);
     char text[96];
     const int length =
         std::snprintf(text, sizeof text, "%lld %s %d %d\n",
-                      (long long)now.tv_sec * 1000000000LL + now.tv_nsec, op, bits, state);
+                      (long long)now.tv_sec * 1000000000LL + now.tv_nsec, op, first, second);
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd >= 0) {
         (void)!::write(fd, text, std::size_t(length));
         ::close(fd);
     }
+}
+
+void record(const char *op, int bits)
+{
+    recordLine(op, bits, ((lines & TIOCM_DTR) ? 1 : 0) | ((lines & TIOCM_RTS) ? 2 : 0));
 }
 
 } // namespace
@@ -88,6 +94,12 @@ extern "C" int ioctl(int fd, unsigned long request, ...)
             break;
         }
         return 0;
+    }
+    // The serial settings asked of the device, passed on: the flags and the output rate.
+    if (request == TCSETS2 && isShimmed(fd)) {
+        std::lock_guard lock(mutex);
+        const auto *settings = static_cast<const termios2 *>(argument);
+        recordLine("TCSETS2", int(settings->c_cflag), int(settings->c_ospeed));
     }
     using Ioctl = int (*)(int, unsigned long, void *);
     static const auto next = reinterpret_cast<Ioctl>(::dlsym(RTLD_NEXT, "ioctl"));
