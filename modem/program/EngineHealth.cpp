@@ -80,7 +80,8 @@ std::string EngineHealth::report() const
     return "Receiving from " + detail_ + "\n" +
            line(rtty::Edge::SoundInput, "Sound input: ", "open") +
            line(rtty::Edge::SoundOutput, "Sound output: ", "open") +
-           line(rtty::Edge::Ptt, ptt.c_str(), pttMethod_ == "none" ? "not keyed" : "ready");
+           line(rtty::Edge::Ptt, ptt.c_str(), pttMethod_ == "none" ? "not keyed" : "ready") +
+           (transmit_.empty() ? "" : "Transmit: " + transmit_ + "\n");
 }
 
 } // namespace engineio

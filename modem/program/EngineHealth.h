@@ -36,8 +36,12 @@ public:
     std::string latestFault() const;
     // One line per edge, for people.
     std::string report() const;
+    // How the transmitter is keyed beyond PTT, for the report ("FSK on DTR of /dev/ttyUSB1");
+    // empty for AFSK. The FSK port's faults are the PTT edge's.
+    void setTransmit(std::string description) { transmit_ = std::move(description); }
 
 private:
+    std::string transmit_;
     std::string source_, detail_, version_, pttMethod_;
     std::array<std::optional<std::string>, 3> faults_; // nothing until an edge is known
     std::array<unsigned, 3> noted_{};                  // when each fault was noted

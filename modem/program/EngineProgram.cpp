@@ -40,6 +40,7 @@ void EngineProgram::apply(const EngineSettings &settings)
                             runner_.edgeReporter(rtty::Edge::SoundOutput));
     health_ = std::make_unique<EngineHealth>(sound.source, sound.detail, Version,
                                              pttMethodName(settings.ptt.method));
+    health_->setTransmit(fskDescription(settings.tx));
     health_->set(rtty::Edge::SoundInput, sound.input->fault());
     health_->set(rtty::Edge::SoundOutput, sound.output->fault());
     for (const std::string &fault : {sound.input->fault(), sound.output->fault()})

@@ -87,9 +87,10 @@ void EngineRunner::setTx(const TxSettings &settings)
 {
     post([this, settings](rtty::EngineCore &core) {
         tx_ = settings;
-        fsk_.reset();
         core.transmitter().onCode = nullptr;
         core.transmitter().onStopNow = nullptr;
+        fsk_.reset();
+        openFskLine(); // now, so that a wrong port shows before anyone transmits
     });
 }
 
@@ -103,7 +104,9 @@ void EngineRunner::openFskLine()
     fsk_.reset();
     std::string error;
     fsk_ = engineio::openFskLine(tx_, core_->baud(), error);
-    events_->edgeChanged(rtty::Edge::Ptt, fsk_ ? std::string() : "FSK: " + error);
+    if (!fsk_ || fskFaultReported_) // a PTT fault of its own is not cleared by FSK's success
+        events_->edgeChanged(rtty::Edge::Ptt, fsk_ ? std::string() : "FSK: " + error);
+    fskFaultReported_ = !fsk_;
     if (!fsk_)
         return;
     fskBaud_ = core_->baud();
@@ -186,6 +189,7 @@ void EngineRunner::finishSending()
     };
     if (fsk_ && !fsk_->fault().empty()) { // reported, and opened again for the next one
         events_->edgeChanged(rtty::Edge::Ptt, "FSK: " + fsk_->fault());
+        fskFaultReported_ = true;
         core_->transmitter().onCode = nullptr;
         core_->transmitter().onStopNow = nullptr;
         fsk_.reset();

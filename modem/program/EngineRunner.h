@@ -36,9 +36,10 @@ public:
     // and tail; how it went is reported as an edge change.
     void setPtt(const PttSettings &settings);
     // Keys the radio's FSK input on a serial port as well as sending the audio, when the
-    // settings say so; the port is opened when a transmission begins (at the baud rate of the
-    // moment), and PTT then goes off only once the last frame has left it. A port that fails
-    // is reported as a fault of the PTT edge, and the radio is not keyed while it is not open.
+    // settings say so; the port is opened at once (and again when a transmission begins at
+    // another baud rate), and PTT then goes off only once the last frame has left it. A port that
+    // fails is reported as a fault of the PTT edge, and the radio is not keyed while it is not
+    // open.
     void setTx(const TxSettings &settings);
     void start();
     void stop(); // the thread ends and PTT is released
@@ -87,6 +88,7 @@ private:
     TxSettings tx_;
     std::unique_ptr<FskLine> fsk_;
     double fskBaud_ = 0;
+    bool fskFaultReported_ = false;
 
     std::mutex requestsMutex_;
     std::vector<std::function<void(rtty::EngineCore &)>> requests_;

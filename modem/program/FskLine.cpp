@@ -47,6 +47,19 @@ std::string txMethodName(TxMethod method)
     return "afsk";
 }
 
+std::string fskDescription(const TxSettings &settings)
+{
+    const char *line = settings.method == TxMethod::Fsk      ? "TXD"
+                       : settings.method == TxMethod::FskDtr ? "DTR"
+                       : settings.method == TxMethod::FskRts ? "RTS"
+                                                             : nullptr;
+    if (!line)
+        return {};
+    return std::string("FSK on ") + line + " of " +
+           (settings.fskPort.empty() ? "no port" : settings.fskPort) +
+           (settings.fskReverse ? " (reversed)" : "");
+}
+
 TimedKeying::TimedKeying(double baud, std::function<bool(bool space)> setLine)
     : bitNs_(1e9 / baud), setLine_(std::move(setLine))
 {

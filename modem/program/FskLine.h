@@ -25,6 +25,8 @@ struct TxSettings {
 
 TxMethod txMethodFromName(const std::string &name); // afsk, fsk, fsk-dtr, fsk-rts
 std::string txMethodName(TxMethod method);
+// For the operator: "FSK on TXD of /dev/ttyUSB1", "... DTR ... (reversed)"; empty for AFSK.
+std::string fskDescription(const TxSettings &settings);
 
 class FskLine {
 public:
