@@ -11,6 +11,7 @@
 #include <pthread.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -31,6 +32,7 @@ int main(int argc, char **argv)
         sched_param priority{};
         priority.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
         realTime = pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority) == 0;
+        ::prctl(PR_SET_TIMERSLACK, 1UL);
         TimedKeying *self = nullptr;
         TimedKeying keying(45.45, [&](bool space) {
             int line = TIOCM_DTR;

@@ -63,6 +63,9 @@ public:
     std::int64_t due() const { return next_; }
 
 private:
+    // How long before an edge the thread stops sleeping and waits awake.
+    static constexpr std::int64_t SpinNs = 500'000;
+
     bool level(bool space, std::int64_t dueNs);
 
     double bitNs_;
