@@ -30,7 +30,8 @@ struct Case {
     double idealCer = -1;         // the ideal non-coherent FSK curve, where it applies
     double bound = -1;            // --quick: the most it may show
     bool reportLeadingLoss = false;
-    unsigned seed = 1; // of the text and the channel
+    unsigned seed = 1;   // of the text and the channel
+    std::string opening; // sent before the contact (a caller's RYRY or CQ)
 };
 
 std::string run(const std::string &command)
@@ -68,7 +69,10 @@ Case standard(const std::string &name, double snrDb, unsigned seed,
               const std::string &engineOptions = "",
               const std::string &minimodemOptions = "-M 2125 -S 2295")
 {
-    Case c{name, {}, engineOptions, minimodemOptions};
+    Case c;
+    c.name = name;
+    c.engineOptions = engineOptions;
+    c.minimodemOptions = minimodemOptions;
     c.channel.snrDb = snrDb;
     c.seed = seed;
     return c;
@@ -106,6 +110,39 @@ Case squelchedAt(double snr)
     return c;
 }
 
+// Signals of real senders and bands: flutter, a sender off speed, switched oscillators, static
+// crashes, one tone weaker than the other, and a caller off frequency who starts with RYRY.
+std::vector<Case> withHardSignals(std::vector<Case> cases)
+{
+    for (int snr : {10, 20}) {
+        Case c = standard("flutter 10 Hz / 0.5 ms, " + std::to_string(snr) + " dB", snr, 30);
+        c.channel.fading = channel::Fading{10, 0.5};
+        cases.push_back(c);
+    }
+    for (double baud : {46.0, 45.0}) {
+        Case c = standard("sender at " + std::to_string(int(baud)) + " baud, 0 dB", 0, 31);
+        c.channel.baud = baud;
+        cases.push_back(c);
+    }
+    for (int snr : {0, -6}) {
+        Case c = standard("phase jumps, " + std::to_string(snr) + " dB", snr, 32);
+        c.channel.phaseJumps = true;
+        cases.push_back(c);
+    }
+    Case crashes = standard("static crashes 3/s +35 dB 10 ms, 0 dB", 0, 33);
+    crashes.channel.impulses = channel::Impulses{3, 35, 10};
+    cases.push_back(crashes);
+    Case tilt = standard("mark 6 dB under space, -4 dB", -4, 34);
+    tilt.channel.markDb = -6;
+    cases.push_back(tilt);
+    Case caller = standard("65 Hz off, RYRY start, 0 dB, AFC", 0, 35);
+    caller.channel.offsetHz = 65;
+    caller.opening = "RYRYRYRY CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ K\r\n";
+    caller.reportLeadingLoss = true;
+    cases.push_back(caller);
+    return cases;
+}
+
 // The whole table. Each case has its own seed (text and channel), fixed, so that a point reads
 // the same signal in every run and in --quick.
 std::vector<Case> fullTable()
@@ -135,7 +172,7 @@ std::vector<Case> fullTable()
     Case reversed = standard("reversed shift, 0 dB", 0, 28, "--reverse", "-M 2295 -S 2125");
     reversed.channel.reverse = true;
     cases.push_back(reversed);
-    return cases;
+    return withHardSignals(cases);
 }
 
 const Case &named(const std::vector<Case> &cases, const std::string &name)
@@ -226,12 +263,12 @@ int main(int argc, char *argv[])
         std::filesystem::temp_directory_path() / ("decoder-table-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
 
-    std::printf("%-38s %8s %10s %10s\n", "signal", "ideal", "ours", "minimodem");
+    std::printf("%-38s %8s %10s %10s %10s\n", "signal", "ideal", "ours", "ATC on", "minimodem");
     int breaches = 0;
     unsigned noiseSeed = 40 + seedShift;
     for (const Case &c : cases) {
         const unsigned caseSeed = c.seed + seedShift;
-        const std::string text = contactText(chars, caseSeed);
+        const std::string text = c.opening + contactText(chars, caseSeed);
         channel::Settings s = c.channel;
         s.seed = caseSeed;
         const auto wav = (dir / "signal.wav").string();
@@ -239,6 +276,14 @@ int main(int argc, char *argv[])
         const std::string decoded =
             run(engine + " --decode " + wav + " " + c.engineOptions + " 2>/dev/null");
         const double ours = cer::characterErrorRate(text, decoded);
+        // The same signal with the other setting an operator has: ATC on.
+        const bool withAtc = c.engineOptions.find("--atc") != std::string::npos;
+        const double atc =
+            withAtc ? ours
+            : mode == "--quick"
+                ? -1 // the guard keeps to the setting after START
+                : cer::characterErrorRate(text, run(engine + " --decode " + wav + " " +
+                                                    c.engineOptions + " --atc 2>/dev/null"));
         double theirs = -1;
         if (haveMinimodem) {
             const std::string baud = c.channel.baud == 75 ? "75" : "rtty";
@@ -259,9 +304,9 @@ int main(int argc, char *argv[])
                         100 * c.bound);
             ++breaches;
         }
-        std::printf("%-38s %8s %10s %10s\n", c.name.c_str(),
+        std::printf("%-38s %8s %10s %10s %10s\n", c.name.c_str(),
                     c.idealCer < 0 ? "-" : percent(c.idealCer).c_str() + 2, percent(ours).c_str(),
-                    percent(theirs).c_str());
+                    percent(atc).c_str(), percent(theirs).c_str());
         if (c.reportLeadingLoss)
             std::printf("  (characters lost at the start: %zu)\n", cer::leadingLoss(text, decoded));
         std::fflush(stdout);

@@ -30,6 +30,39 @@ std::vector<cfloat> analyticFsk(const std::string &text, double markHz, double s
     return out;
 }
 
+// The keyed signal written out half bit by half bit, for what the modulator does not do: a
+// phase that jumps at each change of tone, a mark weaker than the space.
+std::vector<cfloat> keyedFsk(const std::string &text, double markHz, double spaceHz,
+                             const Settings &s, double leadSeconds, std::mt19937 &random)
+{
+    std::vector<bool> halves(std::size_t(std::lround(leadSeconds * s.baud * 2)), true);
+    for (std::uint8_t code : rtty::encodeText(text)) {
+        halves.insert(halves.end(), 2, false);
+        for (int i = 0; i < 5; ++i)
+            halves.insert(halves.end(), 2, ((code >> i) & 1) != 0);
+        halves.insert(halves.end(), 3, true);
+    }
+    halves.insert(halves.end(), std::size_t(std::lround(leadSeconds * s.baud * 2)), true);
+    const auto count = std::size_t(double(halves.size()) / 2 / s.baud * s.sampleRateHz) + 1;
+    const float markGain = float(std::pow(10, s.markDb / 20));
+    std::uniform_real_distribution<double> anyPhase(0, 2 * std::numbers::pi);
+    std::vector<cfloat> out(count);
+    double phase = 0;
+    bool last = true;
+    for (std::size_t n = 0; n < count; ++n) {
+        const auto half =
+            std::min(halves.size() - 1, std::size_t(double(n) * 2 * s.baud / s.sampleRateHz));
+        const bool mark = halves[half];
+        if (mark != last && s.phaseJumps)
+            phase = anyPhase(random);
+        last = mark;
+        out[n] = std::polar(mark ? markGain : 1.0f, float(phase));
+        phase = std::fmod(phase + 2 * std::numbers::pi * (mark ? markHz : spaceHz) / s.sampleRateHz,
+                          2 * std::numbers::pi);
+    }
+    return out;
+}
+
 // A complex Gaussian gain with a Gaussian Doppler spectrum of the given spread and unit mean
 // power: white noise at a low rate through a Gaussian filter, interpolated to the sample rate.
 std::vector<cfloat> fadingGain(std::size_t count, double sampleRateHz, double spreadHz,
@@ -73,7 +106,9 @@ std::vector<float> transmit(const std::string &text, const Settings &s)
     std::mt19937 random(s.seed);
     const double markHz = s.reverse ? s.markHz + s.shiftHz : s.markHz;
     const double spaceHz = s.reverse ? s.markHz : s.markHz + s.shiftHz;
-    std::vector<cfloat> signal = analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
+    std::vector<cfloat> signal = s.phaseJumps || s.markDb != 0
+                                     ? keyedFsk(text, markHz, spaceHz, s, s.leadSeconds, random)
+                                     : analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
     const std::size_t count = signal.size();
 
     if (s.fading) {
@@ -122,6 +157,19 @@ std::vector<float> transmit(const std::string &text, const Settings &s)
     std::normal_distribution<double> noise(0, sigma);
     for (float &v : out)
         v += float(noise(random));
+
+    if (s.impulses) {
+        const double peak = sigma * std::pow(10, s.impulses->relativeDb / 20);
+        const double decay = s.impulses->lengthMs / 1000 * s.sampleRateHz / 3; // e^-3 at the end
+        std::exponential_distribution<double> gap(s.impulses->perSecond / s.sampleRateHz);
+        std::normal_distribution<double> burst(0, 1);
+        for (double at = gap(random); at < double(count); at += gap(random)) {
+            const auto from = std::size_t(at);
+            const auto length = std::size_t(3 * decay);
+            for (std::size_t k = 0; k < length && from + k < count; ++k)
+                out[from + k] += float(peak * std::exp(-double(k) / decay) * burst(random));
+        }
+    }
     return out;
 }
 

@@ -1,7 +1,9 @@
 // A radio channel for test signals: an RTTY text made into an analytic FSK signal, then passed
 // through two-path fading, a frequency offset with drift, an optional interfering RTTY signal,
-// and white noise at a stated SNR. SNR is signal power over noise power in a 2500 Hz bandwidth.
-// Everything is seeded, so a given set of parameters always gives the same samples.
+// white noise at a stated SNR, and optionally static crashes. The sender may be off speed
+// (baud), switch between two free-running oscillators, or send one tone weaker than the other. SNR
+// is signal power over noise power in a 2500 Hz bandwidth. Everything is seeded, so a given set of
+// parameters always gives the same samples.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,14 @@ struct Interferer {
     std::string text = "RYRYRYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 1234567890 ";
 };
 
+// Static crashes: bursts of wideband noise at random moments (Poisson), each falling away over
+// its length, their peak power this far above the background noise's.
+struct Impulses {
+    double perSecond = 3;
+    double relativeDb = 20;
+    double lengthMs = 3;
+};
+
 struct Settings {
     double sampleRateHz = 11025;
     double markHz = 2125;
@@ -33,6 +43,10 @@ struct Settings {
     double driftHzPerSecond = 0;
     std::optional<Fading> fading;
     std::optional<Interferer> interferer;
+    std::optional<Impulses> impulses;
+    bool phaseJumps = false;  // tones from two free-running oscillators: a new phase at each change
+    double markDb = 0;        // the mark tone's level against the space tone's (tilt); SNR is the
+                              // space tone's then
     double leadSeconds = 1.0; // steady mark before the text, and after it
     std::uint32_t seed = 1;
 };

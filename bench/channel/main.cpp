@@ -3,6 +3,7 @@
 //   tolmfsk-channel --out FILE.wav [--text TEXT | --text-file FILE] [--snr DB] [--offset HZ]
 //                   [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS] [--interferer DB,OFFSET_HZ]
 //                   [--mark HZ] [--shift HZ] [--baud B] [--reverse] [--rate HZ] [--seed N]
+//                   [--phase-jumps] [--mark-db DB] [--impulses PER_S,DB,MS]
 #include "Channel.h"
 
 #include <cstdio>
@@ -18,7 +19,8 @@ int usage()
     std::fputs("usage: tolmfsk-channel --out FILE.wav [--text TEXT | --text-file FILE] [--snr DB]\n"
                "  [--offset HZ] [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS]\n"
                "  [--interferer DB,OFFSET_HZ] [--mark HZ] [--shift HZ] [--baud B] [--reverse]\n"
-               "  [--rate HZ] [--seed N]\n",
+               "  [--rate HZ] [--seed N] [--phase-jumps] [--mark-db DB]\n"
+               "  [--impulses PER_S,DB,MS]\n",
                stderr);
     return 2;
 }
@@ -46,8 +48,8 @@ int main(int argc, char *argv[])
     std::string out, text = "CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ ZZ9ZZZ PSE K\r\n";
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--reverse") {
-            settings.reverse = true;
+        if (option == "--reverse" || option == "--phase-jumps") {
+            (option == "--reverse" ? settings.reverse : settings.phaseJumps) = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -83,7 +85,18 @@ int main(int argc, char *argv[])
             ok = number(value, a) && (settings.seed = std::uint32_t(a), true);
         else if (option == "--fading")
             ok = pair(value, a, b) && (settings.fading = channel::Fading{a, b}, true);
-        else if (option == "--interferer") {
+        else if (option == "--mark-db")
+            ok = number(value, settings.markDb);
+        else if (option == "--impulses") {
+            channel::Impulses impulses;
+            const std::string s(value);
+            const auto first = s.find(','), second = s.find(',', first + 1);
+            ok = second != std::string::npos &&
+                 number(s.substr(0, first).c_str(), impulses.perSecond) &&
+                 pair(s.substr(first + 1).c_str(), impulses.relativeDb, impulses.lengthMs) &&
+                 impulses.perSecond > 0 && impulses.lengthMs > 0;
+            settings.impulses = impulses;
+        } else if (option == "--interferer") {
             ok = pair(value, a, b);
             settings.interferer = channel::Interferer{};
             settings.interferer->relativeDb = a;
