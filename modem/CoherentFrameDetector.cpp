@@ -17,6 +17,9 @@ constexpr double CoherenceGain = 0.1; // about the last ten frames count
 constexpr double ShiftGain = 0.1;     // the same for the shift's error
 constexpr double MaxOffsetHz = 20;
 constexpr double StartingCoherence = 0.85;
+constexpr double StartingDeficit = 0.3;
+constexpr double MaxSnr = 1000;  // beyond, the other tone's channel holds more than noise
+constexpr double MaxDeficit = 5; // one frame's counts no more than this in the average
 
 using Tones = std::array<bool, Bits>;
 
@@ -52,6 +55,7 @@ void CoherentFrameDetector::reset()
 {
     tracking_ = false;
     coherence_ = 0;
+    deficit_ = 0;
 }
 
 void CoherentFrameDetector::push(std::complex<float> mark, std::complex<float> space,
@@ -144,9 +148,13 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
                 measuredSpace = spaceCentre + s;
             }
         }
-    double size = 0;
-    for (std::size_t k = 0; k < Bits; ++k)
+    double size = 0, on = 0, off = 0;
+    for (std::size_t k = 0; k < Bits; ++k) {
         size += std::abs(bestTones[k] ? mark[k] : space[k]);
+        on += std::norm(bestTones[k] ? mark[k] : space[k]);
+        off += std::norm(bestTones[k] ? space[k] : mark[k]);
+    }
+    best.snr = off > 0 ? on / off : 1e6;
     // Judged where the codes were compared: an error not yet followed shows here.
     best.coherence = size > 0 ? std::min(1.0, bestMetric / size) : 0;
 
@@ -160,9 +168,13 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
     trackedMarkHz_ = mixerMarkHz + std::clamp(common - 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
     trackedSpaceHz_ = mixerSpaceHz + std::clamp(common + 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
     // From just short of trusted: a few coherent frames are needed before the detector is.
-    if (!tracking_)
+    best.deficit = (1 - best.coherence) * std::min(best.snr, MaxSnr);
+    if (!tracking_) {
         coherence_ = StartingCoherence;
+        deficit_ = StartingDeficit;
+    }
     coherence_ += CoherenceGain * (best.coherence - coherence_);
+    deficit_ += CoherenceGain * (std::min(best.deficit, MaxDeficit) - deficit_);
     tracking_ = true;
     return best;
 }

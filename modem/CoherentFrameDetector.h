@@ -11,7 +11,9 @@
 // steadily along the frame: the detector measures each tone's error on each frame it reads and
 // follows it. How coherently the frames add up
 // is followed too: a sender whose phase jumps between bits, or a signal AFC is still pulling
-// in, adds up poorly, and then the receiver keeps to its bit-by-bit decisions.
+// in, adds up poorly, and then the receiver keeps to its bit-by-bit decisions. So does a
+// signal whose phase wanders within a frame (flutter), which noise cannot explain: its frames
+// fall short of full coherence by more than their signal-to-noise ratio allows.
 #pragma once
 
 #include <array>
@@ -37,15 +39,23 @@ public:
     struct Result {
         std::uint8_t code = 0;
         double coherence = 0; // 0..1: the best code's coherent sums over its bits' sizes
+        double snr = 0;       // the bits' power on their tone over the other tone's (noise)
+        double deficit = 0;   // (1 - coherence) x snr: see TrustedDeficit
     };
     // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
     // counted from the first push; the whole frame must have been pushed.
     Result detect(double start);
 
-    // Whether the frames read lately added up coherently enough to trust the detector.
-    bool trusted() const { return coherence_ >= TrustedCoherence; }
+    // Whether the frames read lately added up coherently enough to trust the detector: close to
+    // fully, and no further short of it than their signal-to-noise ratio explains.
+    bool trusted() const { return coherence_ >= TrustedCoherence && deficit_ < TrustedDeficit; }
 
     static constexpr double TrustedCoherence = 0.9;
+    // How far a frame falls short of full coherence, times its signal-to-noise ratio: noise
+    // alone keeps a steady sender's frames near 0.2 whatever the ratio (measured from -12 to
+    // +10 dB, slow fading included); a phase that wanders (flutter: 2.5) or jumps (switched
+    // oscillators: 0.9) keeps them well above. Averaged over the last frames as the coherence is.
+    static constexpr double TrustedDeficit = 1.0;
 
 private:
     struct Sample {
@@ -63,6 +73,7 @@ private:
     bool tracking_ = false;
     double trackedMarkHz_ = 0, trackedSpaceHz_ = 0; // where the signal's tones are thought to be
     double coherence_ = 0;
+    double deficit_ = 0;
 };
 
 } // namespace rtty

@@ -70,6 +70,17 @@ TEST(CoherentFrameDetector, TrustsASteadySenderAndReadsItBetterThanBitByBit)
     EXPECT_LT(coherent, 0.6 * bitByBit) << coherent << " against " << bitByBit;
 }
 
+// Flutter turns the phase within a frame: loud and clear, the frames still add up to 0.94 or
+// so, more than noise ever takes off a signal this strong.
+TEST(CoherentFrameDetector, DoesNotTrustAFlutteringSignal)
+{
+    channel::Settings s;
+    s.snrDb = 20;
+    s.fading = channel::Fading{10, 0.5};
+    s.seed = 30;
+    EXPECT_FALSE(read(channel::transmit(contact(100), s)).trusted);
+}
+
 TEST(CoherentFrameDetector, DoesNotTrustASenderWhosePhaseJumps)
 {
     const Reading jumping = read(phaseJumpingFsk(contact(60), 20, 3));

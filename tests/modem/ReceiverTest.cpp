@@ -159,6 +159,23 @@ TEST(Receiver, WholeFramesCopyASteadySignalBeyondTheBitByBitLimit)
         << narrow;
 }
 
+// Flutter (two paths, a 10 Hz Doppler spread) turns the phase within each frame: read bit by bit
+// with the switches as after START, no worse than with ATC on, which forces that reading.
+TEST(Receiver, FlutterIsReadBitByBitWithoutATouchOfTheSwitches)
+{
+    const std::string text = contact(150);
+    channel::Settings s;
+    s.snrDb = 20;
+    s.fading = channel::Fading{10, 0.5};
+    s.seed = 30;
+    const auto audio = channel::transmit(text, s);
+    ReceiverSettings atc;
+    atc.atc = true;
+    const double forced = cer::characterErrorRate(text, receiveText(audio, atc));
+    const std::string got = receiveText(audio);
+    EXPECT_LE(cer::characterErrorRate(text, got), forced) << got;
+}
+
 TEST(Receiver, SenderWhosePhaseJumpsIsReadBitByBit)
 {
     const std::string text = contact(120);
