@@ -136,3 +136,21 @@ TEST(CharacterFramer, ReadsANoisyStreamBetterThanFrameByFrame)
     // By cadence about 100 of 640 are lost here, frame by frame about 175.
     EXPECT_LE(cer::editDistance(sent, got), sent.size() / 5);
 }
+
+// Senders off the nominal speed (a machine's motor, a sound card's clock; 46 or 45 baud for
+// 45.45): a steady stream is read whole, through noise, by a flywheel that follows its cadence.
+TEST(CharacterFramer, FollowsASenderOffSpeed)
+{
+    for (double speed : {45.0 / 45.45, 46.0 / 45.45}) {
+        Keying k(speed);
+        k.key(true, 3);
+        std::vector<std::uint8_t> sent;
+        for (int round = 0; round < 30; ++round)
+            for (auto code : Text) {
+                k.frame(code);
+                sent.push_back(code);
+            }
+        k.key(true, 10);
+        EXPECT_EQ(k.read(0.5f, 11), sent) << "speed " << speed;
+    }
+}

@@ -34,10 +34,13 @@ class Keying {
 public:
     static constexpr double Spb = 30.3; // decision samples a bit at 45.45 baud
 
+    // speed: the sender's bit rate over the nominal one (its bits are 1/speed as long).
+    explicit Keying(double speed = 1) : senderSpb_(Spb / speed) {}
+
     void key(bool mark, double bits) { key(mark ? 1.0f : -1.0f, bits); }
     void key(float level, double bits)
     {
-        target_ += bits * Spb;
+        target_ += bits * senderSpb_;
         while (double(raw_.size()) < target_)
             raw_.push_back(level);
     }
@@ -74,6 +77,7 @@ public:
     }
 
 private:
+    double senderSpb_;
     std::vector<float> raw_;
     double target_ = 0;
 };
