@@ -214,7 +214,8 @@ int main(int argc, char *argv[])
         // as many at -9 and -8 dB. At 1000 characters a count of n errors varies by about
         // 2 sqrt(n), so each bound is today's count with that margin and more, and lies well
         // below what a decoder that has lost the whole-frame reading shows.
-        //  -9 dB: today about 1.5% (15 errors); bit by bit about 11%. Bound 3%.
+        //  -9 dB: today about 2.4% (24 errors; 1.5% to 2.4% as the flywheel's gains have been,
+        //         the same on average over other seeds); bit by bit about 11%. Bound 3%.
         //  -6 dB: today 0.2% (2); bit by bit about 0.5 to 1%. Bound 1%.
         //   0 dB: practically no errors in any decoder; more than 5 of 1000 is broken.
         //  65 Hz off at 0 dB with AFC: a character or so lost while AFC pulls in (today 0.4%,
@@ -226,14 +227,25 @@ int main(int argc, char *argv[])
         //         whole-frame reader 7% or more. Bound 4%.
         //  fading at +10 dB with ATC: today about 0.8% (8); weighing the tones equally, about
         //         2 to 3%. Bound 1.5%.
+        //  flutter (10 Hz, 0.5 ms) at +20 dB with the switches as after START: read bit by bit
+        //         as the frames' coherence falls short of what the SNR explains, today about
+        //         0.6%; a decoder that trusts the whole-frame reader there makes 60%, the
+        //         per-bit likelihood reading (ATC) 7 to 9%. Bound 3%.
+        //  a sender at 46 baud (1.2% fast) at 0 dB: the flywheel follows it, today none lost;
+        //         one that keeps to 45.45 loses about 10%. Bound 0.5%.
         //  two minutes of noise alone with the squelch on: not one character.
         chars = std::min<std::size_t>(chars, 1000);
         noiseMinutes = 2;
         const auto table = fullTable();
         const std::pair<const char *, double> guarded[] = {
-            {"AWGN -9 dB", 0.03},           {"AWGN -6 dB", 0.01},
-            {"65 Hz off, 0 dB, AFC", 0.01}, {"neighbour +6 dB 250 Hz away, 10 dB", 0.005},
-            {"AWGN -8 dB, squelch", 0.04},  {"fading 1 Hz / 1 ms, 10 dB, ATC on", 0.015},
+            {"AWGN -9 dB", 0.03},
+            {"AWGN -6 dB", 0.01},
+            {"65 Hz off, 0 dB, AFC", 0.01},
+            {"neighbour +6 dB 250 Hz away, 10 dB", 0.005},
+            {"AWGN -8 dB, squelch", 0.04},
+            {"fading 1 Hz / 1 ms, 10 dB, ATC on", 0.015},
+            {"flutter 10 Hz / 0.5 ms, 20 dB", 0.03},
+            {"sender at 46 baud, 0 dB", 0.005},
         };
         Case a0 = awgn(0);
         a0.bound = 0.005;
