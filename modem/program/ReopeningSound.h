@@ -7,6 +7,7 @@
 #include "AudioIo.h"
 
 #include <chrono>
+#include <future>
 
 namespace engineio {
 
@@ -50,16 +51,37 @@ public:
         report_(fault_);
         nextAttempt_ = Clock::now() + retry_;
     }
-    // Whether the retry period has passed since the last failure.
-    bool due() const { return Clock::now() >= nextAttempt_; }
+    // Whether the retry period has passed since the last failure, or an attempt is under way.
+    bool due() const { return attempt_.valid() || Clock::now() >= nextAttempt_; }
     // Opens the device again, and reports it working; false when it still cannot be opened.
+    // The attempt runs on a thread of its own: a server that does not answer (an open may wait
+    // seconds for it) holds up the caller, the signal path, for no more than AttemptWait when
+    // it begins; false then, and a later call takes the device once the attempt has ended.
     bool reopen()
     {
-        if (!open())
+        const bool starting = !attempt_.valid();
+        if (starting)
+            attempt_ = std::async(std::launch::async, [open = open_] {
+                Attempt a;
+                a.device = open(a.error);
+                return a;
+            });
+        // A device that answers at once is taken at once; a slow one on a later call.
+        const auto wait = starting ? AttemptWait : std::chrono::milliseconds(0);
+        if (attempt_.wait_for(wait) != std::future_status::ready)
             return false;
+        Attempt a = attempt_.get();
+        if (!a.device) {
+            fault_ = "cannot open the " + what_ + ": " + a.error;
+            nextAttempt_ = Clock::now() + retry_;
+            return false;
+        }
+        device_ = std::move(a.device);
+        fault_.clear();
         report_({});
         return true;
     }
+    static constexpr std::chrono::milliseconds AttemptWait{50};
 
 private:
     Opener open_;
@@ -69,6 +91,11 @@ private:
     std::unique_ptr<Device> device_;
     std::string fault_;
     Clock::time_point nextAttempt_;
+    struct Attempt {
+        std::unique_ptr<Device> device;
+        std::string error;
+    };
+    std::future<Attempt> attempt_; // last: its end is waited for before the rest goes
 };
 
 class ReopeningInput : public AudioInput {

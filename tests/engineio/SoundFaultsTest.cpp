@@ -108,6 +108,31 @@ TEST_F(FlakySound, ALostInputDeviceGivesSilenceAtThePaceOfRealTimeAndIsOpenedAga
     EXPECT_EQ(device.opened, 2);
 }
 
+// A server that does not answer makes each attempt to open the device wait: the input keeps
+// its real-time pace meanwhile, and the engine its displays.
+TEST(ReopeningInput, ASlowAttemptToReopenDoesNotHoldUpReading)
+{
+    FlakyDevice device;
+    bool first = true;
+    ReopeningInput input(
+        [&](std::string &error) -> std::unique_ptr<AudioInput> {
+            if (std::exchange(first, false))
+                return std::make_unique<FlakyInput>(device);
+            std::this_thread::sleep_for(1s);
+            error = "the server does not answer";
+            return nullptr;
+        },
+        [](const std::string &) {}, 100ms);
+    device.failed = true;
+    std::vector<float> block(1103); // 0.1 s
+    const auto start = Clock::now();
+    for (int i = 0; i < 10; ++i)
+        input.read(block.data(), block.size());
+    const auto took = Clock::now() - start;
+    EXPECT_LT(took, 1400ms) << "a second of reading, without waiting on the attempts";
+    EXPECT_GT(took, 900ms);
+}
+
 TEST(ReopeningInput, TriesNoMoreThanAboutOnceASecond)
 {
     FlakyDevice device;

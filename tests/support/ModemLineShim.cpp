@@ -39,13 +39,15 @@ bool isShimmed(int fd)
     return std::strcmp(target, wanted) == 0;
 }
 
+// The time a call was made: taken first thing, before the shim's own work.
+thread_local timespec calledAt{};
+
 void recordLine(const char *op, int first, int second)
 {
     const char *path = std::getenv("TOLMFSK_SHIM_LOG");
     if (!path)
         return;
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const timespec now = calledAt;
     char text[96];
     const int length =
         std::snprintf(text, sizeof text, "%lld %s %d %d\n",
@@ -66,6 +68,7 @@ void record(const char *op, int bits)
 
 extern "C" int ioctl(int fd, unsigned long request, ...)
 {
+    ::clock_gettime(CLOCK_MONOTONIC, &calledAt);
     va_list arguments;
     va_start(arguments, request);
     void *argument = va_arg(arguments, void *);
