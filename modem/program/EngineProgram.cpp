@@ -1,5 +1,6 @@
 #include "EngineProgram.h"
 
+#include "SettingNames.h"
 #include "SoundSetup.h"
 
 #include <QCoreApplication>
@@ -39,7 +40,7 @@ void EngineProgram::apply(const EngineSettings &settings)
     Sound sound = openSound(settings, runner_.edgeReporter(rtty::Edge::SoundInput),
                             runner_.edgeReporter(rtty::Edge::SoundOutput));
     health_ = std::make_unique<EngineHealth>(sound.source, sound.detail, Version,
-                                             pttMethodName(settings.ptt.method));
+                                             nameOf(PttMethodNames, settings.ptt.method));
     health_->setTransmit(fskDescription(settings.tx));
     health_->set(rtty::Edge::SoundInput, sound.input->fault());
     health_->set(rtty::Edge::SoundOutput, sound.output->fault());

@@ -22,32 +22,6 @@
 
 namespace engineio {
 
-TxMethod txMethodFromName(const std::string &name)
-{
-    if (name == "fsk")
-        return TxMethod::Fsk;
-    if (name == "fsk-dtr")
-        return TxMethod::FskDtr;
-    if (name == "fsk-rts")
-        return TxMethod::FskRts;
-    return TxMethod::Afsk;
-}
-
-std::string txMethodName(TxMethod method)
-{
-    switch (method) {
-    case TxMethod::Fsk:
-        return "fsk";
-    case TxMethod::FskDtr:
-        return "fsk-dtr";
-    case TxMethod::FskRts:
-        return "fsk-rts";
-    case TxMethod::Afsk:
-        break;
-    }
-    return "afsk";
-}
-
 std::string fskDescription(const TxSettings &settings)
 {
     const char *line = settings.method == TxMethod::Fsk      ? "TXD"

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace engineio {
 
@@ -23,8 +24,12 @@ struct TxSettings {
     bool fskReverse = false; // space and mark swapped on the line (DTR or RTS keying)
 };
 
-TxMethod txMethodFromName(const std::string &name); // afsk, fsk, fsk-dtr, fsk-rts
-std::string txMethodName(TxMethod method);
+// As the settings name them (SettingNames.h reads the table both ways).
+inline constexpr std::pair<TxMethod, const char *> TxMethodNames[] = {
+    {TxMethod::Afsk, "afsk"},
+    {TxMethod::Fsk, "fsk"},
+    {TxMethod::FskDtr, "fsk-dtr"},
+    {TxMethod::FskRts, "fsk-rts"}};
 // For the operator: "FSK on TXD of /dev/ttyUSB1", "... DTR ... (reversed)"; empty for AFSK.
 std::string fskDescription(const TxSettings &settings);
 

@@ -96,30 +96,4 @@ bool Ptt::set(bool transmit)
     return done;
 }
 
-PttMethod pttMethodFromName(const std::string &name)
-{
-    if (name == "rts")
-        return PttMethod::Rts;
-    if (name == "dtr")
-        return PttMethod::Dtr;
-    if (name == "cat")
-        return PttMethod::Cat;
-    return PttMethod::None;
-}
-
-std::string pttMethodName(PttMethod method)
-{
-    switch (method) {
-    case PttMethod::Rts:
-        return "rts";
-    case PttMethod::Dtr:
-        return "dtr";
-    case PttMethod::Cat:
-        return "cat";
-    case PttMethod::None:
-        break;
-    }
-    return "none";
-}
-
 } // namespace engineio

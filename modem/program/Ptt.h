@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace engineio {
 
@@ -50,7 +51,10 @@ private:
     std::string error_;
 };
 
-PttMethod pttMethodFromName(const std::string &name);
-std::string pttMethodName(PttMethod method);
+// As the settings name them (SettingNames.h reads the table both ways).
+inline constexpr std::pair<PttMethod, const char *> PttMethodNames[] = {{PttMethod::None, "none"},
+                                                                        {PttMethod::Rts, "rts"},
+                                                                        {PttMethod::Dtr, "dtr"},
+                                                                        {PttMethod::Cat, "cat"}};
 
 } // namespace engineio

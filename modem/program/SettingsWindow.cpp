@@ -1,5 +1,7 @@
 #include "SettingsWindow.h"
 
+#include "SettingNames.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -111,14 +113,14 @@ void SettingsWindow::show(const EngineSettings &s, const QString &state)
     wavInput_->setText(s.wavInput);
     wavOutput_->setText(s.wavOutput);
     pttMethod_->setCurrentIndex(
-        pttMethod_->findData(QString::fromStdString(pttMethodName(s.ptt.method))));
+        pttMethod_->findData(QString::fromStdString(nameOf(PttMethodNames, s.ptt.method))));
     pttPort_->setText(QString::fromStdString(s.ptt.port));
     hamlibModel_->setValue(s.ptt.hamlibModel);
     serialSpeed_->setValue(s.ptt.serialSpeed);
     leadMs_->setValue(s.ptt.leadMs);
     tailMs_->setValue(s.ptt.tailMs);
     txMethod_->setCurrentIndex(
-        txMethod_->findData(QString::fromStdString(txMethodName(s.tx.method))));
+        txMethod_->findData(QString::fromStdString(nameOf(TxMethodNames, s.tx.method))));
     fskPort_->setText(QString::fromStdString(s.tx.fskPort));
     fskReverse_->setChecked(s.tx.fskReverse);
     result_->clear();
@@ -135,13 +137,13 @@ EngineSettings SettingsWindow::fromFields() const
     s.outputDevice = outputDevice_->text().trimmed();
     s.wavInput = wavInput_->text().trimmed();
     s.wavOutput = wavOutput_->text().trimmed();
-    s.ptt.method = pttMethodFromName(pttMethod_->currentData().toString().toStdString());
+    s.ptt.method = valueNamed(PttMethodNames, pttMethod_->currentData().toString().toStdString());
     s.ptt.port = pttPort_->text().trimmed().toStdString();
     s.ptt.hamlibModel = hamlibModel_->value();
     s.ptt.serialSpeed = serialSpeed_->value();
     s.ptt.leadMs = leadMs_->value();
     s.ptt.tailMs = tailMs_->value();
-    s.tx.method = txMethodFromName(txMethod_->currentData().toString().toStdString());
+    s.tx.method = valueNamed(TxMethodNames, txMethod_->currentData().toString().toStdString());
     s.tx.fskPort = fskPort_->text().trimmed().toStdString();
     s.tx.fskReverse = fskReverse_->isChecked();
     return s;

@@ -8,6 +8,7 @@
 #include "FolderVariable.h"
 #include "ModemLineLog.h"
 #include "ProgramRun.h"
+#include "SettingNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -241,6 +242,6 @@ TEST(TxSettings, AreKeptInTheIniAndReadBack)
     EXPECT_EQ(read.tx.fskPort, "/dev/ttyUSB1");
     EXPECT_TRUE(read.tx.fskReverse);
     for (const char *name : {"afsk", "fsk", "fsk-dtr", "fsk-rts"})
-        EXPECT_EQ(engineio::txMethodName(engineio::txMethodFromName(name)), name);
-    EXPECT_EQ(engineio::txMethodFromName("morse"), engineio::TxMethod::Afsk);
+        EXPECT_EQ(nameOf(engineio::TxMethodNames, valueNamed(engineio::TxMethodNames, name)), name);
+    EXPECT_EQ(valueNamed(engineio::TxMethodNames, "morse"), engineio::TxMethod::Afsk);
 }
