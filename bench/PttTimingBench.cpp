@@ -35,13 +35,13 @@ public:
         for (const QString &name :
              {QString("XDG_RUNTIME_DIR"), QString("PULSE_CLIENTCONFIG"), QString("HOME")})
             qputenv(name.toLocal8Bit(), environment.value(name).toLocal8Bit());
-        pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, std::uint32_t(Rate), 1};
+        pa_sample_spec format{PA_SAMPLE_FLOAT32LE, std::uint32_t(Rate), 1};
         pa_buffer_attr attributes{};
         attributes.maxlength = std::uint32_t(-1);
         attributes.fragsize = std::uint32_t(0.01 * Rate) * sizeof(float);
         int error = 0;
         stream_ = pa_simple_new(nullptr, "bench-ptt-timing", PA_STREAM_RECORD, "radio.monitor",
-                                "timing", &spec, nullptr, &attributes, &error);
+                                "timing", &format, nullptr, &attributes, &error);
         if (stream_)
             thread_ = std::thread([this] { run(); });
     }

@@ -85,23 +85,27 @@ void EngineRunner::setPtt(const PttSettings &settings)
 
 void EngineRunner::setTx(const TxSettings &settings)
 {
-    post([this, settings](rtty::EngineCore &core) {
+    post([this, settings](rtty::EngineCore &) {
         tx_ = settings;
-        core.transmitter().onCode = nullptr;
-        core.transmitter().onStopNow = nullptr;
-        fsk_.reset();
+        closeFskLine();
         openFskLine(); // now, so that a wrong port shows before anyone transmits
     });
+}
+
+void EngineRunner::closeFskLine()
+{
+    rtty::Transmitter &transmitter = core_->transmitter();
+    transmitter.onCode = nullptr;
+    transmitter.onStopNow = nullptr;
+    fsk_.reset();
 }
 
 void EngineRunner::openFskLine()
 {
     if (tx_.method == TxMethod::Afsk || (fsk_ && fskBaud_ == core_->baud()))
         return;
+    closeFskLine();
     rtty::Transmitter &transmitter = core_->transmitter();
-    transmitter.onCode = nullptr;
-    transmitter.onStopNow = nullptr;
-    fsk_.reset();
     std::string error;
     fsk_ = engineio::openFskLine(tx_, core_->baud(), error);
     if (!fsk_ || fskFaultReported_) // a PTT fault of its own is not cleared by FSK's success
@@ -190,9 +194,7 @@ void EngineRunner::finishSending()
     if (fsk_ && !fsk_->fault().empty()) { // reported, and opened again for the next one
         events_->edgeChanged(rtty::Edge::Ptt, "FSK: " + fsk_->fault());
         fskFaultReported_ = true;
-        core_->transmitter().onCode = nullptr;
-        core_->transmitter().onStopNow = nullptr;
-        fsk_.reset();
+        closeFskLine();
     }
     if (fsk_)
         fsk_->whenSent(played); // the audio is only a monitor then

@@ -63,6 +63,7 @@ private:
     void finishSending();
     void releaseWhenDue();
     void openFskLine();
+    void closeFskLine(); // the transmitter no longer keys it
 
     rtty::EngineEvents &listener_;
     std::unique_ptr<CoreEvents> events_;

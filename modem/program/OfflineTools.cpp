@@ -27,6 +27,12 @@ struct ToneOptions {
     bool reverse = false, atc = false, afc = true, uos = true;
     double squelchLevel = -1; // squelch off
     QString file, out, text;
+
+    // Mark and space as sent: reversed, swapped within the pair.
+    std::pair<double, double> tones() const
+    {
+        return reverse ? std::pair(markHz + shiftHz, markHz) : std::pair(markHz, markHz + shiftHz);
+    }
 };
 
 // Reads the options shared by both tools; nothing (with a message) on a bad one.
@@ -157,9 +163,7 @@ int encodeCommand(const QStringList &arguments)
         std::fprintf(stderr, "tolmfsk-engine: %s\n", error.c_str());
         return 1;
     }
-    // Reversed: mark and space swapped within the pair.
-    const double markHz = o->reverse ? o->markHz + o->shiftHz : o->markHz;
-    const double spaceHz = o->reverse ? o->markHz : o->markHz + o->shiftHz;
+    const auto [markHz, spaceHz] = o->tones();
     rtty::FskModulator modulator(SampleRateHz, o->baud, markHz, spaceHz);
     modulator.queueMark(o->baud * 0.5);
     for (std::uint8_t code : rtty::encodeText(o->text.toLatin1().toStdString()))
@@ -213,8 +217,7 @@ int sendCommand(const QStringList &arguments)
     if (!ptt.ready())
         return failed("PTT: " + ptt.error());
 
-    const double markHz = o->reverse ? o->markHz + o->shiftHz : o->markHz;
-    const double spaceHz = o->reverse ? o->markHz : o->markHz + o->shiftHz;
+    const auto [markHz, spaceHz] = o->tones();
     rtty::Transmitter transmitter(SampleRateHz, o->baud, markHz, spaceHz);
     if (line)
         transmitter.onCode = [&line](std::uint8_t code) { line->send(code); };

@@ -38,9 +38,7 @@ public:
             fault_.clear();
             return true;
         }
-        fault_ = "cannot open the " + what_ + ": " + error;
-        nextAttempt_ = Clock::now() + retry_;
-        return false;
+        return cannotOpen(error);
     }
     // The device has failed: dropped and reported, to be opened again later.
     void lose()
@@ -72,9 +70,7 @@ public:
             return false;
         Attempt a = attempt_.get();
         if (!a.device) {
-            fault_ = "cannot open the " + what_ + ": " + a.error;
-            nextAttempt_ = Clock::now() + retry_;
-            return false;
+            return cannotOpen(a.error);
         }
         device_ = std::move(a.device);
         fault_.clear();
@@ -84,6 +80,14 @@ public:
     static constexpr std::chrono::milliseconds AttemptWait{50};
 
 private:
+    // An attempt failed: said why, and the next one waits the retry period.
+    bool cannotOpen(const std::string &error)
+    {
+        fault_ = "cannot open the " + what_ + ": " + error;
+        nextAttempt_ = Clock::now() + retry_;
+        return false;
+    }
+
     Opener open_;
     SoundReport report_;
     std::chrono::milliseconds retry_;

@@ -28,26 +28,17 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
                        {"WAV file", "wav"},
                        {"Demo signal", "demo"}});
     form->addRow(QStringLiteral("Receive from"), source_);
-    inputDevice_ = new QLineEdit(this);
-    inputDevice_->setPlaceholderText(QStringLiteral("default (see: pactl list short sources)"));
-    form->addRow(QStringLiteral("Input device"), inputDevice_);
-    outputDevice_ = new QLineEdit(this);
-    outputDevice_->setPlaceholderText(QStringLiteral("default (see: pactl list short sinks)"));
-    form->addRow(QStringLiteral("Output device"), outputDevice_);
-    wavInput_ = new QLineEdit(this);
-    form->addRow(QStringLiteral("WAV file to receive"), wavInput_);
-    wavOutput_ = new QLineEdit(this);
-    wavOutput_->setPlaceholderText(QStringLiteral("empty: transmit to the output device"));
-    form->addRow(QStringLiteral("WAV file to transmit into"), wavOutput_);
+    inputDevice_ = field(form, "Input device", "default (see: pactl list short sources)");
+    outputDevice_ = field(form, "Output device", "default (see: pactl list short sinks)");
+    wavInput_ = field(form, "WAV file to receive", "");
+    wavOutput_ = field(form, "WAV file to transmit into", "empty: transmit to the output device");
 
     pttMethod_ = choices({{"None (VOX)", "none"},
                           {"Serial port RTS", "rts"},
                           {"Serial port DTR", "dtr"},
                           {"CAT through Hamlib", "cat"}});
     form->addRow(QStringLiteral("PTT"), pttMethod_);
-    pttPort_ = new QLineEdit(this);
-    pttPort_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0, or localhost:4532 for rigctld"));
-    form->addRow(QStringLiteral("PTT port"), pttPort_);
+    pttPort_ = field(form, "PTT port", "/dev/ttyUSB0, or localhost:4532 for rigctld");
     hamlibModel_ = new QSpinBox(this);
     hamlibModel_->setRange(1, 99999);
     hamlibModel_->setToolTip(QStringLiteral("%1: rigctld; %2: Kenwood TS-2000")
@@ -58,24 +49,14 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
     serialSpeed_->setRange(0, 115200);
     serialSpeed_->setSpecialValueText(QStringLiteral("the radio's default"));
     form->addRow(QStringLiteral("CAT serial speed"), serialSpeed_);
-    leadMs_ = new QSpinBox(this);
-    leadMs_->setRange(0, MaxPttDelayMs);
-    leadMs_->setSuffix(QStringLiteral(" ms"));
-    leadMs_->setToolTip(QStringLiteral("PTT goes on this long before the first sound"));
-    form->addRow(QStringLiteral("PTT lead"), leadMs_);
-    tailMs_ = new QSpinBox(this);
-    tailMs_->setRange(0, MaxPttDelayMs);
-    tailMs_->setSuffix(QStringLiteral(" ms"));
-    tailMs_->setToolTip(QStringLiteral("PTT goes off this long after the last sound was played"));
-    form->addRow(QStringLiteral("PTT tail"), tailMs_);
+    leadMs_ = delay(form, "PTT lead", "PTT goes on this long before the first sound");
+    tailMs_ = delay(form, "PTT tail", "PTT goes off this long after the last sound was played");
     txMethod_ = choices({{"AFSK: tones to the output device", "afsk"},
                          {"FSK: the port's TXD (5-bit UART frames)", "fsk"},
                          {"FSK: the port's DTR, keyed bit by bit", "fsk-dtr"},
                          {"FSK: the port's RTS, keyed bit by bit", "fsk-rts"}});
     form->addRow(QStringLiteral("Transmit"), txMethod_);
-    fskPort_ = new QLineEdit(this);
-    fskPort_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0: wired to the radio's FSK input"));
-    form->addRow(QStringLiteral("FSK port"), fskPort_);
+    fskPort_ = field(form, "FSK port", "/dev/ttyUSB0: wired to the radio's FSK input");
     fskReverse_ = new QCheckBox(QStringLiteral("space raises the line's opposite level"), this);
     form->addRow(QStringLiteral("FSK reverse"), fskReverse_);
     layout->addLayout(form);
@@ -88,6 +69,24 @@ SettingsWindow::SettingsWindow(QWidget *parent) : QWidget(parent)
             &SettingsWindow::save);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     resize(520, 0);
+}
+
+QLineEdit *SettingsWindow::field(QFormLayout *form, const char *label, const char *placeholder)
+{
+    auto *edit = new QLineEdit(this);
+    edit->setPlaceholderText(QString::fromUtf8(placeholder));
+    form->addRow(QString::fromUtf8(label), edit);
+    return edit;
+}
+
+QSpinBox *SettingsWindow::delay(QFormLayout *form, const char *label, const char *tip)
+{
+    auto *box = new QSpinBox(this);
+    box->setRange(0, MaxPttDelayMs);
+    box->setSuffix(QStringLiteral(" ms"));
+    box->setToolTip(QString::fromUtf8(tip));
+    form->addRow(QString::fromUtf8(label), box);
+    return box;
 }
 
 QComboBox *

@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLineEdit;
 class QSpinBox;
 class QLabel;
@@ -27,6 +28,9 @@ public:
     std::function<void(const EngineSettings &)> onSaved;
 
 private:
+    // A text field, and a field of milliseconds of PTT delay, each on a row of its own.
+    QLineEdit *field(QFormLayout *form, const char *label, const char *placeholder);
+    QSpinBox *delay(QFormLayout *form, const char *label, const char *tip);
     // A drop-down list whose items show their label and hold their value.
     QComboBox *choices(std::initializer_list<std::pair<const char *, const char *>> items);
     EngineSettings fromFields() const;
