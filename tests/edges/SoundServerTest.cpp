@@ -153,8 +153,8 @@ TEST_P(SoundServerTest, AWrongOutputDeviceIsReported)
                  "output_device=no-such-sink\n");
     EngineLinkClient engine(config.environment(server.environment()));
     ASSERT_TRUE(engine.start());
-    EXPECT_EQ(engine.helloText(), "RX ONLY, engine 1.0");
     ASSERT_TRUE(engine.waitFor([&] { return engine.count<enginelink::NoticeMsg>() > 0; }, 3000));
+    EXPECT_EQ(engine.helloText(), "RX ONLY, engine 1.0") << noticeTexts(engine);
     const auto notice = engine.all<enginelink::NoticeMsg>().front().second;
     EXPECT_EQ(notice.fault, 1);
     EXPECT_EQ(notice.text.rfind("Cannot open the sound output", 0), 0u) << notice.text;

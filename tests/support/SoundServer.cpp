@@ -72,8 +72,12 @@ bool SoundServer::start(QString &error)
         auto e = environment();
         e.insert("PIPEWIRE_DEBUG", "2,mod.protocol-pulse:4");
         server_.setProcessEnvironment(e);
+        // The session manager gives up at once when PipeWire's socket is not there yet (as a
+        // loaded machine shows), so it starts once the socket is.
         server_.start("dbus-run-session",
-                      {"--", "sh", "-c", "pipewire & wireplumber & pipewire-pulse & wait"});
+                      {"--", "sh", "-c",
+                       "pipewire & until [ -S \"$XDG_RUNTIME_DIR/pipewire-0\" ]; do sleep 0.05; "
+                       "done; wireplumber & pipewire-pulse & wait"});
     }
     if (!server_.waitForStarted(5000)) {
         error = QStringLiteral("%1 does not start").arg(name());
@@ -104,6 +108,20 @@ bool SoundServer::start(QString &error)
             },
             10000)) {
         error = QStringLiteral("%1 shows no radio.monitor").arg(name());
+        return false;
+    }
+    // PipeWire answers pactl before its session manager links streams to devices; until it
+    // does, a client's stream waits. Up only once a recording of the monitor gets sound.
+    QProcess probe;
+    probe.setProcessEnvironment(environment());
+    probe.start("parecord", {"-d", "radio.monitor", "--raw", "--format=s16le", "--rate=11025",
+                             "--channels=1", "--latency-msec=50"});
+    const bool flows = probe.waitForStarted(5000) &&
+                       QTest::qWaitFor([&] { return probe.bytesAvailable() > 0; }, 15000);
+    probe.kill();
+    probe.waitForFinished(5000);
+    if (!flows) {
+        error = QStringLiteral("%1 links no stream to radio.monitor").arg(name());
         return false;
     }
     return true;
