@@ -10,7 +10,7 @@ constexpr double LastBitBits = 6.5;   // the first stop bit is read this after t
 constexpr double SearchBits = 0.5;    // the start is sought within this of the crossing
 constexpr double NextStartBits = 7.0; // the next crossing lies at least this after a start
 constexpr double FrameBits = 7.5;     // start, 5 code bits, 1.5 stop bits
-constexpr double MinPeriodBits = 6.9, MaxPeriodBits = 8.6; // 1 to 2 stop bits and a little
+constexpr double MinPeriodBits = 6.7, MaxPeriodBits = 8.6; // 1 to 2 stop bits and a little
 constexpr double CadenceBits = 0.3;    // a frame in cadence starts within this of its due time
 constexpr double ProbeBits = 0.65;     // the second frame: 1 to 2 stop bits after the first
 constexpr double OtherStopBits = 0.35; // an interval this far from 7.5 bits: other stop bits
@@ -21,6 +21,14 @@ constexpr double PhaseGain = 0.15, PeriodGain = 0.02;
 // A start bit reading mark by more than this share of the typical decision means the sender
 // has stopped; short of it, noise or a fade.
 constexpr float StoppedShare = 0.25f;
+// The sender's bit is measured on frames whose bits all read at least this clearly, and
+// corrected by this share of what one frame shows; from the cadence, once it has held for
+// CadenceBitFrames, by CadenceBitGain of what the period shows. It stays within MaxSpeedError
+// of the nominal bit (mechanical machines and sound-card clocks are seldom further off).
+// Noise keeps the two gains small: a bit that wanders costs the whole-frame reader dearly.
+constexpr float ClearBit = 0.8f;
+constexpr double BitGain = 0.05, CadenceBitGain = 0.1, MaxSpeedError = 0.04;
+constexpr int CadenceBitFrames = 12;
 } // namespace
 
 CharacterFramer::CharacterFramer(double samplesPerBit)
@@ -31,6 +39,7 @@ CharacterFramer::CharacterFramer(double samplesPerBit)
 void CharacterFramer::setSamplesPerBit(double samplesPerBit)
 {
     samplesPerBit_ = samplesPerBit;
+    bit_ = framesBit_ = samplesPerBit;
     history_.assign(std::size_t(std::ceil(samplesPerBit * 16)) + 8, 0.0f);
     reset();
 }
@@ -40,7 +49,7 @@ void CharacterFramer::reset()
     crossing_.reset();
     expected_.reset();
     lock_ = 0;
-    period_ = FrameBits * samplesPerBit_;
+    period_ = FrameBits * bit_;
     scanFrom_ = now_ + 2;
 }
 
@@ -69,7 +78,7 @@ std::optional<Frame> CharacterFramer::push(float decision)
 // Looks for crossings from scanFrom_ on, and reads each frame as soon as it is complete.
 void CharacterFramer::search()
 {
-    const double frameSpan = (SearchBits + LastBitBits) * samplesPerBit_ + 2;
+    const double frameSpan = (SearchBits + LastBitBits) * bit_ + 2;
     const long long oldest = now_ - (long long)history_.size() + 2;
     if (scanFrom_ < oldest)
         scanFrom_ = oldest;
@@ -80,11 +89,10 @@ void CharacterFramer::search()
             if (readExpected())
                 continue;
             // Out of cadence: look for crossings again from a little before the due time.
-            scanFrom_ = std::max(scanFrom_,
-                                 (long long)std::floor(*expected_ - SearchBits * samplesPerBit_));
+            scanFrom_ = std::max(scanFrom_, (long long)std::floor(*expected_ - SearchBits * bit_));
             expected_.reset();
             lock_ = 0;
-            period_ = FrameBits * samplesPerBit_;
+            period_ = FrameBits * bit_;
             continue;
         }
         if (!crossing_) {
@@ -114,7 +122,7 @@ void CharacterFramer::search()
 // good ones the nearest to the middle.
 double CharacterFramer::bestStart(double from, double to) const
 {
-    const double T = samplesPerBit_;
+    const double T = bit_;
     const double middle = 0.5 * (from + to);
     const int reach = int(0.5 * (to - from));
     const double oldest = double(now_ - (long long)history_.size() + 2) + 0.5 * T;
@@ -137,7 +145,7 @@ double CharacterFramer::bestStart(double from, double to) const
 // Reads the frame whose start lies within SearchBits of the crossing; false when it is none.
 bool CharacterFramer::evaluate(double crossing)
 {
-    const double T = samplesPerBit_;
+    const double T = bit_;
     const double start = bestStart(crossing - SearchBits * T, crossing + SearchBits * T);
     // A frame: mark before the start bit, the start bit space, the first stop bit mark.
     if (at(start - 0.5 * T) <= 0 || at(start + 0.5 * T) >= 0 || at(start + 6.5 * T) <= 0)
@@ -151,7 +159,7 @@ bool CharacterFramer::evaluate(double crossing)
 // Reads the frame due at expected_; false when the stream has left its cadence.
 bool CharacterFramer::readExpected()
 {
-    const double T = samplesPerBit_;
+    const double T = bit_;
     const double due = *expected_;
     if (lock_ < LockedFrames) {
         // Not yet in cadence: the frame must show its whole structure. Its distance from the
@@ -170,7 +178,13 @@ bool CharacterFramer::readExpected()
         return true;
     }
     const double found = bestStart(due - CadenceBits * T, due + CadenceBits * T);
-    const double start = due + PhaseGain * (found - due);
+    // The gains of a straight line fitted to the frames read in cadence so far, down to the
+    // flywheel's own: a sender off speed is followed from the first frames on, and noise
+    // hardly moves a long cadence.
+    const double n = lock_ + 3;
+    const double phaseGain = std::max(PhaseGain, 2 * (2 * n - 1) / (n * (n + 1)));
+    const double periodGain = std::max(PeriodGain, 6 / (n * (n + 1)));
+    const double start = due + phaseGain * (found - due);
     // A start bit reading mark: the sender has stopped. A frame fitting best at the edge of
     // the window may lie beyond it (a pause shorter than a bit): then its start bit must read
     // clearly space where it is due.
@@ -178,7 +192,16 @@ bool CharacterFramer::readExpected()
     if (at(start + 0.5 * T) > (atEdge ? -StoppedShare : StoppedShare) * amplitude_)
         return false;
     period_ =
-        std::clamp(period_ + PeriodGain * (found - due), MinPeriodBits * T, MaxPeriodBits * T);
+        std::clamp(period_ + periodGain * (found - due), MinPeriodBits * T, MaxPeriodBits * T);
+    // The cadence measures the sender's bit best: a frame holds 6 bits and the stop bits,
+    // whose length (to the nearest half bit) the bit as measured within frames tells.
+    if (lock_ >= CadenceBitFrames) {
+        const double bits =
+            6 + std::clamp(std::round(2 * (period_ / framesBit_ - 6)) / 2, 1.0, 2.0);
+        bit_ =
+            std::clamp(bit_ + CadenceBitGain * (period_ / bits - bit_),
+                       samplesPerBit_ * (1 - MaxSpeedError), samplesPerBit_ * (1 + MaxSpeedError));
+    }
     accept(start);
     return true;
 }
@@ -186,7 +209,7 @@ bool CharacterFramer::readExpected()
 // Takes the frame that starts at `start` and expects the next one a period later.
 void CharacterFramer::accept(double start)
 {
-    const double T = samplesPerBit_;
+    const double T = bit_;
     Frame frame;
     frame.start = start;
     float size = 0;
@@ -201,10 +224,77 @@ void CharacterFramer::accept(double start)
     amplitude_ = amplitude_ > 0 ? amplitude_ + 0.2f * (size - amplitude_) : size;
     for (float &b : frame.bits)
         b /= std::max(amplitude_, 1e-12f);
+    frame.bit = T;
+    measureBit(start, frame);
     frames_.push_back(frame);
     scanFrom_ = (long long)std::ceil(start + NextStartBits * T);
     expected_ = start + period_;
     ++lock_;
+}
+
+// Where a clear frame's transitions fall against where bits of bit_ put them: against a sender
+// off speed each later transition lies further off, by the bit's error each bit. The crossing
+// nearest to each transition's due time is taken, and the line through them gives the error.
+void CharacterFramer::measureBit(double start, const Frame &frame)
+{
+    if (std::any_of(frame.bits.begin(), frame.bits.end(),
+                    [](float b) { return std::fabs(b) < ClearBit; }))
+        return;
+    const double T = bit_;
+    std::array<bool, 7> mark{}; // the start bit, 5 code bits, the stop bit
+    for (int k = 0; k < 5; ++k)
+        mark[std::size_t(k + 1)] = frame.bits[std::size_t(k)] > 0;
+    mark[6] = true;
+    // Sums for a line with one slope and an offset of its own for each direction of
+    // transition: a mark weaker than the space, say, moves falling and rising crossings
+    // apart, which must not read as a bit of another length.
+    struct Sums {
+        double n = 0, j = 0, e = 0, jj = 0, je = 0;
+    };
+    std::array<Sums, 2> sums{}; // falling, rising
+    const double oldest = double(now_ - (long long)history_.size() + 2);
+    for (int j = 0; j < 7; ++j) {
+        const bool before = j == 0 || mark[std::size_t(j - 1)];
+        if (before == mark[std::size_t(j)])
+            continue;
+        const double due = start + j * T;
+        std::optional<double> nearest;
+        for (auto i = (long long)std::ceil(std::max(due - 0.5 * T, oldest)); i < due + 0.5 * T;
+             ++i) {
+            const float a = at(double(i)), b = at(double(i + 1));
+            if ((before ? a > 0 && b <= 0 : a < 0 && b >= 0)) {
+                const double crossing = double(i) + a / double(a - b);
+                if (!nearest || std::fabs(crossing - due) < std::fabs(*nearest - due))
+                    nearest = crossing;
+            }
+        }
+        if (!nearest)
+            continue;
+        const double e = *nearest - due;
+        Sums &d = sums[before ? 0 : 1];
+        d.n += 1;
+        d.j += j;
+        d.e += e;
+        d.jj += j * j;
+        d.je += j * e;
+    }
+    double sxx = 0, sxy = 0;
+    for (const Sums &d : sums)
+        if (d.n > 0) {
+            sxx += d.jj - d.j * d.j / d.n;
+            sxy += d.je - d.j * d.e / d.n;
+        }
+    if (sxx < 2) // too few transitions, or too close together to tell
+        return;
+    // A frame misread, or a crossing of noise taken for a transition, may show any error: no
+    // more than the largest a sender may have is believed.
+    const double most = MaxSpeedError * samplesPerBit_;
+    const double slope = std::clamp(sxy / sxx, -most, most);
+    framesBit_ =
+        std::clamp(framesBit_ + BitGain * (T + slope - framesBit_),
+                   samplesPerBit_ * (1 - MaxSpeedError), samplesPerBit_ * (1 + MaxSpeedError));
+    if (lock_ < LockedFrames) // in cadence, the cadence measures it
+        bit_ = framesBit_;
 }
 
 } // namespace rtty

@@ -9,7 +9,13 @@
 // frame has been read, the next one is expected a frame's length later, and once two frames
 // have kept that cadence the next is read there whatever the crossings do, as long as its start
 // bit does not plainly read mark (the sender has stopped). A flywheel of phase and period keeps
-// the cadence through noise and fades and follows a sender whose stop bits are not 1.5 long.
+// the cadence through noise and fades and follows a sender whose stop bits are not 1.5 long;
+// its gains start as those of a line fitted to the frames so far, so that it follows a new
+// sender at once, and settle to small ones.
+// The sender's bit is measured, not assumed: a machine or a sound card a few percent off
+// speed puts the later bits of a frame well away from where the nominal bit does. It is
+// measured on each clear frame from where its transitions fall, and more surely from the
+// cadence while there is one; the frame's bits are read, and the next frames sought, with it.
 // The decision stream comes from a one-bit matched filter: a bit is best read at its end in the
 // raw signal, half a bit after the filtered crossing for the start bit.
 #pragma once
@@ -28,6 +34,7 @@ struct Frame {
     std::uint8_t code = 0;
     std::array<float, 5> bits{};
     double start = 0; // sample index (0 = the first pushed) of the start crossing
+    double bit = 0;   // the sender's bit as measured, in samples: where the bits were read
 };
 
 class CharacterFramer {
@@ -47,10 +54,13 @@ private:
     bool readExpected();
     double bestStart(double from, double to) const;
     void accept(double start);
+    void measureBit(double start, const Frame &frame);
 
     static constexpr int LockedFrames = 2; // frames in cadence before the flywheel reads alone
 
-    double samplesPerBit_;
+    double samplesPerBit_;       // the nominal bit
+    double bit_;                 // the sender's bit, as measured: where bits are read
+    double framesBit_;           // the same measured within frames alone: tells the stop bits
     std::vector<float> history_; // the last stretch of the stream, by sample index
     long long now_ = -1;         // index of the newest sample
     long long scanFrom_ = 1;     // crossings are looked for from here on

@@ -82,11 +82,11 @@ std::complex<double> CoherentFrameDetector::at(double index, bool mark) const
     return (va + f * (vb - va)) * std::polar(1.0, phase);
 }
 
-CoherentFrameDetector::Result CoherentFrameDetector::detect(double start)
+CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double bit)
 {
     if (count_ == 0)
         return {};
-    const double T = samplesPerBit_;
+    const double T = bit;
     const Sample &now = ring_[std::size_t((count_ - 1) % (long long)ring_.size())];
     const double bitSeconds = T * double(decimation_) / fs_;
     // The phase each tone adds over a bit, as the mixers have it.

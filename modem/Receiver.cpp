@@ -83,7 +83,7 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
         // Whole frames read coherently while the signal's phase runs on smoothly; bit by bit
         // otherwise, and with ATC on (selective fading), where each bit's decision weighs each
         // tone by its own strength.
-        const auto coherent = detector_.detect(frame->start);
+        const auto coherent = detector_.detect(frame->start, frame->bit);
         const std::uint8_t raw =
             !settings_.atc && detector_.trusted() ? coherent.code : frame->code;
         const auto code = letterShiftFromUnsureBit(raw, frame->bits, decoder_.inFigures());

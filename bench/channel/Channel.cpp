@@ -31,7 +31,7 @@ std::vector<cfloat> analyticFsk(const std::string &text, double markHz, double s
 }
 
 // The keyed signal written out half bit by half bit, for what the modulator does not do: a
-// phase that jumps at each change of tone, a mark weaker than the space.
+// phase that jumps at each change of tone, a mark weaker than the space, other stop bits.
 std::vector<cfloat> keyedFsk(const std::string &text, double markHz, double spaceHz,
                              const Settings &s, double leadSeconds, std::mt19937 &random)
 {
@@ -40,7 +40,7 @@ std::vector<cfloat> keyedFsk(const std::string &text, double markHz, double spac
         halves.insert(halves.end(), 2, false);
         for (int i = 0; i < 5; ++i)
             halves.insert(halves.end(), 2, ((code >> i) & 1) != 0);
-        halves.insert(halves.end(), 3, true);
+        halves.insert(halves.end(), std::size_t(std::lround(s.stopBits * 2)), true);
     }
     halves.insert(halves.end(), std::size_t(std::lround(leadSeconds * s.baud * 2)), true);
     const auto count = std::size_t(double(halves.size()) / 2 / s.baud * s.sampleRateHz) + 1;
@@ -106,7 +106,7 @@ std::vector<float> transmit(const std::string &text, const Settings &s)
     std::mt19937 random(s.seed);
     const double markHz = s.reverse ? s.markHz + s.shiftHz : s.markHz;
     const double spaceHz = s.reverse ? s.markHz : s.markHz + s.shiftHz;
-    std::vector<cfloat> signal = s.phaseJumps || s.markDb != 0
+    std::vector<cfloat> signal = s.phaseJumps || s.markDb != 0 || s.stopBits != 1.5
                                      ? keyedFsk(text, markHz, spaceHz, s, s.leadSeconds, random)
                                      : analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
     const std::size_t count = signal.size();

@@ -47,6 +47,7 @@ struct Settings {
     bool phaseJumps = false;  // tones from two free-running oscillators: a new phase at each change
     double markDb = 0;        // the mark tone's level against the space tone's (tilt); SNR is the
                               // space tone's then
+    double stopBits = 1.5;    // the sender's stop bits: 1, 1.5 or 2
     double leadSeconds = 1.0; // steady mark before the text, and after it
     std::uint32_t seed = 1;
 };

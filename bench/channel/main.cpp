@@ -3,7 +3,7 @@
 //   tolmfsk-channel --out FILE.wav [--text TEXT | --text-file FILE] [--snr DB] [--offset HZ]
 //                   [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS] [--interferer DB,OFFSET_HZ]
 //                   [--mark HZ] [--shift HZ] [--baud B] [--reverse] [--rate HZ] [--seed N]
-//                   [--phase-jumps] [--mark-db DB] [--impulses PER_S,DB,MS]
+//                   [--phase-jumps] [--mark-db DB] [--impulses PER_S,DB,MS] [--stop-bits N]
 #include "Channel.h"
 
 #include <cstdio>
@@ -20,7 +20,7 @@ int usage()
                "  [--offset HZ] [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS]\n"
                "  [--interferer DB,OFFSET_HZ] [--mark HZ] [--shift HZ] [--baud B] [--reverse]\n"
                "  [--rate HZ] [--seed N] [--phase-jumps] [--mark-db DB]\n"
-               "  [--impulses PER_S,DB,MS]\n",
+               "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2]\n",
                stderr);
     return 2;
 }
@@ -85,6 +85,9 @@ int main(int argc, char *argv[])
             ok = number(value, a) && (settings.seed = std::uint32_t(a), true);
         else if (option == "--fading")
             ok = pair(value, a, b) && (settings.fading = channel::Fading{a, b}, true);
+        else if (option == "--stop-bits")
+            ok = number(value, settings.stopBits) &&
+                 (settings.stopBits == 1 || settings.stopBits == 1.5 || settings.stopBits == 2);
         else if (option == "--mark-db")
             ok = number(value, settings.markDb);
         else if (option == "--impulses") {

@@ -137,20 +137,36 @@ TEST(CharacterFramer, ReadsANoisyStreamBetterThanFrameByFrame)
     EXPECT_LE(cer::editDistance(sent, got), sent.size() / 5);
 }
 
-// Senders off the nominal speed (a machine's motor, a sound card's clock; 46 or 45 baud for
-// 45.45): a steady stream is read whole, through noise, by a flywheel that follows its cadence.
+// Senders off the nominal speed (a machine's motor, a sound card's clock: up to 3% either
+// way), with 1, 1.5 or 2 stop bits: a steady stream is read whole, through noise, and the
+// sender's bit is measured to a fraction of a percent. One sender's cadence looks like
+// another's: 1 stop bit 3% slow is 1.5 stop bits 4% fast until the bits within the frames
+// have been measured, which costs a few characters at the start.
 TEST(CharacterFramer, FollowsASenderOffSpeed)
 {
-    for (double speed : {45.0 / 45.45, 46.0 / 45.45}) {
-        Keying k(speed);
-        k.key(true, 3);
-        std::vector<std::uint8_t> sent;
-        for (int round = 0; round < 30; ++round)
-            for (auto code : Text) {
-                k.frame(code);
-                sent.push_back(code);
-            }
-        k.key(true, 10);
-        EXPECT_EQ(k.read(0.5f, 11), sent) << "speed " << speed;
-    }
+    for (double speed : {0.97, 45.0 / 45.45, 46.0 / 45.45, 1.03})
+        for (double stop : {1.0, 1.5, 2.0}) {
+            Keying k(speed);
+            k.key(true, 3);
+            std::vector<std::uint8_t> sent;
+            for (int round = 0; round < 30; ++round)
+                for (auto code : Text) {
+                    k.frame(code, stop);
+                    sent.push_back(code);
+                }
+            k.key(true, 10);
+            const auto frames = k.frames(0.5f, 11);
+            std::string read, codes;
+            for (const Frame &f : frames)
+                read += char('@' + f.code);
+            for (auto code : sent)
+                codes += char('@' + code);
+            const bool ambiguous = speed < 1 && stop == 1;
+            EXPECT_LE(cer::editDistance(codes, read), ambiguous ? 12u : 0u)
+                << "speed " << speed << ", " << stop << " stop bits";
+            ASSERT_FALSE(frames.empty());
+            const double bit = Keying::Spb / speed;
+            EXPECT_NEAR(frames.back().bit, bit, 0.003 * bit)
+                << "speed " << speed << ", " << stop << " stop bits";
+        }
 }

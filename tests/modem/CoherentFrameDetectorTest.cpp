@@ -41,7 +41,7 @@ Reading read(const std::vector<float> &audio)
         detector.push(m, s, mark.referencePhase(), space.referencePhase(), mark.step(),
                       space.step());
         if (const auto frame = framer.push(threshold.decide(std::abs(m), std::abs(s)))) {
-            if (const auto c = coherentText.decode(detector.detect(frame->start).code))
+            if (const auto c = coherentText.decode(detector.detect(frame->start, frame->bit).code))
                 r.coherent += *c;
             if (const auto c = bitText.decode(frame->code))
                 r.bitByBit += *c;
