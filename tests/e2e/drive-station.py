@@ -168,7 +168,8 @@ def rigctl(*command):
     subprocess.run(["rigctl", "-m", "2", "-r", "127.0.0.1:" + RIG] + list(command), check=True)
 
 
-app = wait_for("the terminal on the desktop", lambda: application("tolmfsk"), 20)
+# A loaded machine may take a while to bring the desktop, the terminal and its host up.
+app = wait_for("the terminal on the desktop", lambda: application("tolmfsk"), 45)
 say("the terminal is up")
 wait_for("the host's frequency", lambda: "14.0853" in label_texts(app), 15)
 say("the radio's frequency is shown: 14.0853")
