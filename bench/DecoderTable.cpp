@@ -150,6 +150,14 @@ std::vector<Case> withHardSignals(std::vector<Case> cases)
     caller.opening = "RYRYRYRY CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ K\r\n";
     caller.reportLeadingLoss = true;
     cases.push_back(caller);
+    for (double off : {-100.0, 100.0}) {
+        Case cq = standard(
+            "100 Hz " + std::string(off < 0 ? "low" : "high") + ", CQ start, 0 dB, AFC", 0, 37);
+        cq.channel.offsetHz = off;
+        cq.opening = "CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ K\r\n";
+        cq.reportLeadingLoss = true;
+        cases.push_back(cq);
+    }
     return cases;
 }
 
