@@ -17,8 +17,9 @@
 
 namespace {
 
-constexpr std::size_t BlockSamples = 256; // the engine's block of sound, about 23 ms
-constexpr double Baud = 45.45;
+// The engine's block of sound (EngineRunner::BlockSamples, whose header brings in Hamlib,
+// whose `struct channel` the channel simulator's namespace cannot sit beside).
+constexpr std::size_t BlockSamples = 256;
 constexpr double LimitMs = 50;
 
 struct Latency {
@@ -39,7 +40,7 @@ Latency measure(const std::string &text, double snrDb)
     rtty::BaudotDecoder shifts;
     for (std::size_t i = 0; i < codes.size(); ++i)
         if (shifts.decode(codes[i]))
-            ends.push_back(s.leadSeconds + double(i + 1) * 7.5 / Baud);
+            ends.push_back(s.leadSeconds + double(i + 1) * (6 + s.stopBits) / s.baud);
 
     rtty::Receiver receiver;
     std::vector<double> given; // when each character came, in seconds
@@ -79,7 +80,7 @@ int main()
                              "LAZY DOG 0123456789 RST 599 599 NAME JOHN QTH NEWINGTON 73 SK\r\n";
     std::printf("character latency: end of the stop bits to the character, in blocks of %zu "
                 "samples (%.0f ms)\n",
-                BlockSamples, BlockSamples * 1000 / 11025.0);
+                BlockSamples, double(BlockSamples) * 1000 / rtty::Receiver::SampleRateHz);
     bool ok = true;
     for (double snr : {100.0, -6.0}) {
         const Latency l = measure(text, snr);

@@ -63,6 +63,22 @@ float CharacterFramer::at(double time) const
     return a + float(f) * (b - a);
 }
 
+std::optional<double> CharacterFramer::crossingAfter(long long i, bool falling) const
+{
+    const std::size_t size = history_.size();
+    const float a = history_[std::size_t(i % (long long)size)];
+    const float b = history_[std::size_t((i + 1) % (long long)size)];
+    if (falling ? a > 0 && b <= 0 : a < 0 && b >= 0)
+        return double(i) + a / double(a - b);
+    return std::nullopt;
+}
+
+double CharacterFramer::withinSpeedError(double bit) const
+{
+    return std::clamp(bit, samplesPerBit_ * (1 - MaxSpeedError),
+                      samplesPerBit_ * (1 + MaxSpeedError));
+}
+
 std::optional<Frame> CharacterFramer::push(float decision)
 {
     ++now_;
@@ -97,13 +113,9 @@ void CharacterFramer::search()
         }
         if (!crossing_) {
             while (scanFrom_ <= now_) {
-                const std::size_t size = history_.size();
-                const float before = history_[std::size_t((scanFrom_ - 1) % (long long)size)];
-                const float after = history_[std::size_t(scanFrom_ % (long long)size)];
-                if (before > 0 && after <= 0) {
-                    crossing_ = double(scanFrom_ - 1) + before / double(before - after);
+                crossing_ = crossingAfter(scanFrom_ - 1, true);
+                if (crossing_)
                     break;
-                }
                 ++scanFrom_;
             }
             if (!crossing_)
@@ -198,9 +210,7 @@ bool CharacterFramer::readExpected()
     if (lock_ >= CadenceBitFrames) {
         const double bits =
             6 + std::clamp(std::round(2 * (period_ / framesBit_ - 6)) / 2, 1.0, 2.0);
-        bit_ =
-            std::clamp(bit_ + CadenceBitGain * (period_ / bits - bit_),
-                       samplesPerBit_ * (1 - MaxSpeedError), samplesPerBit_ * (1 + MaxSpeedError));
+        bit_ = withinSpeedError(bit_ + CadenceBitGain * (period_ / bits - bit_));
     }
     accept(start);
     return true;
@@ -240,7 +250,7 @@ void CharacterFramer::measureBit(double start, const Frame &frame)
     if (std::any_of(frame.bits.begin(), frame.bits.end(),
                     [](float b) { return std::fabs(b) < ClearBit; }))
         return;
-    const double T = bit_;
+    const double T = frame.bit;
     std::array<bool, 7> mark{}; // the start bit, 5 code bits, the stop bit
     for (int k = 0; k < 5; ++k)
         mark[std::size_t(k + 1)] = frame.bits[std::size_t(k)] > 0;
@@ -261,12 +271,9 @@ void CharacterFramer::measureBit(double start, const Frame &frame)
         std::optional<double> nearest;
         for (auto i = (long long)std::ceil(std::max(due - 0.5 * T, oldest)); i < due + 0.5 * T;
              ++i) {
-            const float a = at(double(i)), b = at(double(i + 1));
-            if ((before ? a > 0 && b <= 0 : a < 0 && b >= 0)) {
-                const double crossing = double(i) + a / double(a - b);
-                if (!nearest || std::fabs(crossing - due) < std::fabs(*nearest - due))
-                    nearest = crossing;
-            }
+            const auto crossing = crossingAfter(i, before);
+            if (crossing && (!nearest || std::fabs(*crossing - due) < std::fabs(*nearest - due)))
+                nearest = crossing;
         }
         if (!nearest)
             continue;
@@ -290,9 +297,7 @@ void CharacterFramer::measureBit(double start, const Frame &frame)
     // more than the largest a sender may have is believed.
     const double most = MaxSpeedError * samplesPerBit_;
     const double slope = std::clamp(sxy / sxx, -most, most);
-    framesBit_ =
-        std::clamp(framesBit_ + BitGain * (T + slope - framesBit_),
-                   samplesPerBit_ * (1 - MaxSpeedError), samplesPerBit_ * (1 + MaxSpeedError));
+    framesBit_ = withinSpeedError(framesBit_ + BitGain * (T + slope - framesBit_));
     if (lock_ < LockedFrames) // in cadence, the cadence measures it
         bit_ = framesBit_;
 }

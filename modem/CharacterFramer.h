@@ -49,6 +49,10 @@ public:
 
 private:
     float at(double time) const; // the decision stream between samples
+    // Where the stream crosses zero between samples i and i + 1, falling (mark to space) or
+    // rising; nothing when it does not.
+    std::optional<double> crossingAfter(long long i, bool falling) const;
+    double withinSpeedError(double bit) const; // clamped to what a sender may be off
     void search();
     bool evaluate(double crossing);
     bool readExpected();

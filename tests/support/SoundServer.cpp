@@ -112,6 +112,9 @@ bool SoundServer::start(QString &error)
     }
     // PipeWire answers pactl before its session manager links streams to devices; until it
     // does, a client's stream waits. Up only once a recording of the monitor gets sound.
+    // (PulseAudio links them itself.)
+    if (kind_ == Kind::PulseAudio)
+        return true;
     QProcess probe;
     probe.setProcessEnvironment(environment());
     probe.start("parecord", {"-d", "radio.monitor", "--raw", "--format=s16le", "--rate=11025",
