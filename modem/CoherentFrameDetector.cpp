@@ -1,5 +1,7 @@
 #include "CoherentFrameDetector.h"
 
+#include "ThresholdControl.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -60,10 +62,10 @@ void CoherentFrameDetector::reset()
 
 void CoherentFrameDetector::push(std::complex<float> mark, std::complex<float> space,
                                  double markPhase, double spacePhase, double markStep,
-                                 double spaceStep)
+                                 double spaceStep, const ToneLevels &levels)
 {
     ring_[std::size_t(count_ % (long long)ring_.size())] =
-        Sample{mark, space, markPhase, spacePhase, markStep, spaceStep};
+        Sample{mark, space, markPhase, spacePhase, markStep, spaceStep, levels};
     ++count_;
 }
 
@@ -100,63 +102,112 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
     const double spaceCentre =
         tracking_ ? std::clamp(trackedSpaceHz_ - mixerSpaceHz, -MaxOffsetHz, MaxOffsetHz) : 0.0;
 
-    // The bits' phasors at their ends.
+    // The bits' phasors at their ends, and the tones' amplitudes and the noise over the frame.
     std::array<std::complex<double>, Bits> mark{}, space{};
+    double markLevel = 0, spaceLevel = 0, noise = 0;
+    const auto size = (long long)ring_.size();
     for (int k = 0; k < Bits; ++k) {
         const double t = start + (k - 0.5) * T;
         mark[std::size_t(k)] = at(t, true);
         space[std::size_t(k)] = at(t, false);
+        const auto i = (long long)std::lround(t);
+        if (i >= 0 && i < count_ && i >= count_ - size) {
+            const ToneLevels &l = ring_[std::size_t(i % size)].levels;
+            markLevel += l.mark / Bits;
+            spaceLevel += l.space / Bits;
+            noise += l.noise / Bits;
+        }
     }
     // The coherent sums of a code's mark bits and space bits, each tone's error taken off.
+    struct Sums {
+        double mark = 0, space = 0; // their sizes
+        int markBits = 0;
+    };
     auto sums = [&](const Tones &isMark, double markHz, double spaceHz) {
         const double markStep = markTurn + 2 * std::numbers::pi * markHz * bitSeconds;
         const double spaceStep = spaceTurn + 2 * std::numbers::pi * spaceHz * bitSeconds;
         std::complex<double> sumMark = mark[0], sumSpace = 0;
         double phase = 0;
+        int markBits = 1;
         for (std::size_t k = 1; k < Bits; ++k) {
             phase += isMark[k] ? markStep : spaceStep;
-            if (isMark[k])
+            if (isMark[k]) {
                 sumMark += mark[k] * std::polar(1.0, -phase);
-            else
+                ++markBits;
+            } else {
                 sumSpace += space[k] * std::polar(1.0, -phase);
+            }
         }
-        return std::abs(sumMark) + std::abs(sumSpace);
+        return Sums{std::abs(sumMark), std::abs(sumSpace), markBits};
+    };
+    // How likely a code is: each tone's coherent sum holds that tone, at its amplitude, in
+    // each bit the code gives it, in noise. Under selective fading a tone faded into the noise
+    // adds nothing to a sum but noise, and its bits are read by the other tone's presence or
+    // absence. For two equal tones well above the noise, the order is that of the sums' sizes.
+    const double var = 0.5 * noise;
+    const bool levelsKnown = var > 0 && markLevel > 0 && spaceLevel > 0;
+    auto likelihood = [&](const Sums &s) {
+        if (!levelsKnown)
+            return s.mark + s.space;
+        const int spaceBits = Bits - s.markBits;
+        return logBesselI0(markLevel * s.mark / var) -
+               s.markBits * markLevel * markLevel / (2 * var) +
+               logBesselI0(spaceLevel * s.space / var) -
+               spaceBits * spaceLevel * spaceLevel / (2 * var);
     };
 
+    // The likeliest code is read; the code adding up most coherently (the same one but in a
+    // fade) measures the tuning error and how coherent the frames are.
     Result best;
-    double bestMetric = -1;
+    double bestLikelihood = -1e300, bestMetric = -1;
+    std::array<double, 32> codeLikelihood{};
     Tones bestTones{};
     for (int code = 0; code < 32; ++code) {
         const Tones isMark = tonesOf(code);
+        double &likeliest = codeLikelihood[std::size_t(code)];
+        likeliest = -1e300;
         for (double offset : SearchHz) {
-            const double metric = sums(isMark, markCentre + offset, spaceCentre + offset);
-            if (metric > bestMetric) {
-                bestMetric = metric;
-                best.code = std::uint8_t(code);
+            const Sums s = sums(isMark, markCentre + offset, spaceCentre + offset);
+            likeliest = std::max(likeliest, likelihood(s));
+            if (s.mark + s.space > bestMetric) {
+                bestMetric = s.mark + s.space;
                 bestTones = isMark;
             }
         }
+        if (likeliest > bestLikelihood) {
+            bestLikelihood = likeliest;
+            best.code = std::uint8_t(code);
+        }
+    }
+    for (int b = 0; b < 5; ++b) {
+        std::array<double, 2> likeliest{-1e300, -1e300}; // with the bit space, mark
+        for (int code = 0; code < 32; ++code) {
+            double &l = likeliest[std::size_t((code >> b) & 1)];
+            l = std::max(l, codeLikelihood[std::size_t(code)]);
+        }
+        best.bits[std::size_t(b)] = float(likeliest[1] - likeliest[0]);
     }
     // This frame's errors of both tones, for the code read.
     double measuredMark = markCentre, measuredSpace = spaceCentre, measuredMetric = -1;
     for (double m = -MeasureSpanHz; m <= MeasureSpanHz; m += MeasureStepHz)
         for (double s = -MeasureSpanHz; s <= MeasureSpanHz; s += MeasureStepHz) {
-            const double metric = sums(bestTones, markCentre + m, spaceCentre + s);
+            const Sums sum = sums(bestTones, markCentre + m, spaceCentre + s);
+            const double metric = sum.mark + sum.space;
             if (metric > measuredMetric) {
                 measuredMetric = metric;
                 measuredMark = markCentre + m;
                 measuredSpace = spaceCentre + s;
             }
         }
-    double size = 0, on = 0, off = 0;
+    double bitSizes = 0, on = 0, off = 0;
     for (std::size_t k = 0; k < Bits; ++k) {
-        size += std::abs(bestTones[k] ? mark[k] : space[k]);
+        bitSizes += std::abs(bestTones[k] ? mark[k] : space[k]);
         on += std::norm(bestTones[k] ? mark[k] : space[k]);
         off += std::norm(bestTones[k] ? space[k] : mark[k]);
     }
     best.snr = off > 0 ? on / off : 1e6;
     // Judged where the codes were compared: an error not yet followed shows here.
-    best.coherence = size > 0 ? std::min(1.0, bestMetric / size) : 0;
+    best.coherence = bitSizes > 0 ? std::min(1.0, bestMetric / bitSizes) : 0;
 
     // Both tones together as fast as a tuning error moves; the shift's error, which stays put,
     // more slowly and so more surely.

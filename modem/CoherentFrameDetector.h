@@ -23,6 +23,12 @@
 
 namespace rtty {
 
+// Each tone's amplitude and the noise's mean square in one tone-channel output, as tracked at
+// a decision sample (see ThresholdControl); all zero when not known.
+struct ToneLevels {
+    float mark = 0, space = 0, noise = 0;
+};
+
 class CoherentFrameDetector {
 public:
     // samplesPerBit in decision samples; decimation: input samples a decision sample.
@@ -34,13 +40,17 @@ public:
     // One decision sample: the two channels' outputs and their mixers' reference phases and
     // steps (radians, radians per input sample; see ToneChannel).
     void push(std::complex<float> mark, std::complex<float> space, double markPhase,
-              double spacePhase, double markStep, double spaceStep);
+              double spacePhase, double markStep, double spaceStep, const ToneLevels &levels = {});
 
     struct Result {
         std::uint8_t code = 0;
         double coherence = 0; // 0..1: the best code's coherent sums over its bits' sizes
         double snr = 0;       // the bits' power on their tone over the other tone's (noise)
         double deficit = 0;   // (1 - coherence) x snr: see TrustedDeficit
+        // Each code bit's log-likelihood ratio, mark over space: how much likelier the likeliest
+        // code with the bit mark is than the likeliest with it space (in units of a bit's size
+        // when the tones' levels are not known).
+        std::array<float, 5> bits{};
     };
     // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
     // counted from the first push, with bits `bit` samples long (the sender's, as measured);
@@ -50,6 +60,9 @@ public:
     // Whether the frames read lately added up coherently enough to trust the detector: close to
     // fully, and no further short of it than their signal-to-noise ratio explains.
     bool trusted() const { return coherence_ >= TrustedCoherence && deficit_ < TrustedDeficit; }
+    // How far the frames read lately fell short of full coherence, times their signal-to-noise
+    // ratio (see TrustedDeficit).
+    double recentDeficit() const { return deficit_; }
 
     static constexpr double TrustedCoherence = 0.9;
     // How far a frame falls short of full coherence, times its signal-to-noise ratio: noise
@@ -64,6 +77,7 @@ private:
     struct Sample {
         std::complex<float> mark, space;
         double markPhase = 0, spacePhase = 0, markStep = 0, spaceStep = 0;
+        ToneLevels levels;
     };
     // The received signal's phasor at a fractional sample index, as one tone's channel sees it.
     std::complex<double> at(double index, bool mark) const;

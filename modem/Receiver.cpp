@@ -22,8 +22,10 @@ void Receiver::apply(const ReceiverSettings &settings)
     const bool baudChanged = settings.baud != settings_.baud;
     // Another signal: what the frame detector followed of the last one no longer holds.
     if (settings.markHz != settings_.markHz || settings.spaceHz != settings_.spaceHz ||
-        settings.reverse != settings_.reverse)
+        settings.reverse != settings_.reverse) {
         detector_.reset();
+        choice_.reset();
+    }
     settings_ = settings;
     mark_.setTone(settings.markHz);
     space_.setTone(settings.spaceHz);
@@ -59,15 +61,7 @@ void Receiver::process(const float *samples, std::size_t count)
         block_[filled_++] = x;
         if (filled_ == Decimation) {
             filled_ = 0;
-            const auto m = mark_.execute(block_.data());
-            const auto s = space_.execute(block_.data());
-            if (settings_.reverse)
-                detector_.push(s, m, space_.referencePhase(), mark_.referencePhase(), space_.step(),
-                               mark_.step());
-            else
-                detector_.push(m, s, mark_.referencePhase(), space_.referencePhase(), mark_.step(),
-                               space_.step());
-            decide(m, s);
+            decide(mark_.execute(block_.data()), space_.execute(block_.data()));
         }
     }
 }
@@ -78,15 +72,30 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
     if (settings_.reverse)
         std::swap(m, s);
     const float decision = threshold_.decide(m, s);
-    if (const auto frame = framer_.push(decision)) {
+    const float likelihood = threshold_.logLikelihoodRatio(m, s);
+    const ToneLevels levels{threshold_.markAmplitude(), threshold_.spaceAmplitude(),
+                            threshold_.noisePower()};
+    if (settings_.reverse)
+        detector_.push(space, mark, space_.referencePhase(), mark_.referencePhase(), space_.step(),
+                       mark_.step(), levels);
+    else
+        detector_.push(mark, space, mark_.referencePhase(), space_.referencePhase(), mark_.step(),
+                       space_.step(), levels);
+    if (const auto frame = framer_.push(decision, likelihood)) {
         quality_.push(frame->bits);
-        // Whole frames read coherently while the signal's phase runs on smoothly; bit by bit
-        // otherwise, and with ATC on (selective fading), where each bit's decision weighs each
-        // tone by its own strength.
+        // With ATC on every bit is decided by the per-bit likelihood (the framer's decisions
+        // are that); with it off the reading is chosen frame by frame.
         const auto coherent = detector_.detect(frame->start, frame->bit);
-        const std::uint8_t raw =
-            !settings_.atc && detector_.trusted() ? coherent.code : frame->code;
-        const auto code = letterShiftFromUnsureBit(raw, frame->bits, decoder_.inFigures());
+        const std::uint8_t chosen =
+            choice_.choose(*frame, coherent, detector_.trusted(), detector_.recentDeficit(),
+                           std::max(threshold_.markAmplitude(), threshold_.spaceAmplitude()));
+        const std::uint8_t raw = settings_.atc ? frame->code : chosen;
+        // A lost LTRS is guessed from the framer's bits; the other readings are sure enough of
+        // their own codes that the guess costs more than it saves (the decoder table).
+        const bool bitByBit =
+            settings_.atc || choice_.lastReading() == ReadingChoice::Reading::BitByBit;
+        const auto code =
+            bitByBit ? letterShiftFromUnsureBit(raw, frame->bits, decoder_.inFigures()) : raw;
         if (const auto c = decoder_.decode(code); c && onCharacter && squelchOpen())
             onCharacter(*c);
     }

@@ -12,6 +12,7 @@
 #include "DecodeQuality.h"
 #include "EngineLinkProtocol.h"
 #include "NotchFilter.h"
+#include "ReadingChoice.h"
 #include "ThresholdControl.h"
 #include "ToneChannel.h"
 
@@ -73,6 +74,7 @@ private:
     CharacterFramer framer_;
     DecodeQuality quality_;
     CoherentFrameDetector detector_;
+    ReadingChoice choice_;
     BaudotDecoder decoder_;
     std::vector<float> block_;
     std::size_t filled_ = 0;

@@ -9,6 +9,10 @@
 
 namespace rtty {
 
+// ln I0(x), the log of the modified Bessel function of order 0, for x >= 0: the log-likelihood
+// of a tone of known amplitude in an envelope (or a coherent sum) of unknown phase.
+double logBesselI0(double x);
+
 class ThresholdControl {
 public:
     // samplesPerBit: of the decision rate; the trackers' time constants are set in bits.
@@ -19,6 +23,9 @@ public:
     bool enabled() const { return enabled_; }
 
     float decide(float mark, float space);
+    // The log-likelihood ratio of mark over space for these envelopes, with the amplitudes and
+    // noise as tracked (the per-bit likelihood reading; ATC on decides by it).
+    float logLikelihoodRatio(float mark, float space) const;
 
     float markPeak() const { return markPeak_; }
     float spacePeak() const { return spacePeak_; }

@@ -212,3 +212,27 @@ TEST(Receiver, LmsFilterTakesASteadyCarrierOutOfThePassband)
     const std::string notchedText = receiveText(audio, notched);
     EXPECT_LE(cer::characterErrorRate(text, notchedText), settling) << notchedText;
 }
+
+// Slow selective fading (two paths 1 ms apart, each with a 1 Hz Doppler spread), with the
+// switches as after START: no worse than with ATC on, which reads every bit by its likelihood.
+// At +4 dB the frames read whole between the fades, and by their likelihoods in them, lose about
+// half of what ATC on loses (bit by bit and whole frames alone, without a choice per frame:
+// about as much).
+TEST(Receiver, SlowFadingIsReadWithoutATouchOfTheSwitches)
+{
+    const std::string text = contact(300);
+    ReceiverSettings atc;
+    atc.atc = true;
+    for (const auto &[snr, share] : {std::pair{4.0, 0.7}, std::pair{10.0, 1.0}})
+        for (unsigned seed : {1u, 6u}) {
+            channel::Settings s;
+            s.snrDb = snr;
+            s.fading = channel::Fading{1, 1};
+            s.seed = seed;
+            const auto audio = channel::transmit(text, s);
+            const double forced = cer::characterErrorRate(text, receiveText(audio, atc));
+            const double got = cer::characterErrorRate(text, receiveText(audio));
+            EXPECT_LE(got, share * forced + ::share(1, text))
+                << snr << " dB, seed " << seed << ": ATC on " << forced;
+        }
+}

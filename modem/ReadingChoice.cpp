@@ -1,0 +1,50 @@
+#include "ReadingChoice.h"
+
+namespace rtty {
+
+namespace {
+constexpr float LevelGain = 0.02f; // the level over about the last 50 frames
+
+std::uint8_t codeOf(const std::array<float, 5> &bits)
+{
+    std::uint8_t code = 0;
+    for (std::size_t k = 0; k < 5; ++k)
+        if (bits[k] > 0)
+            code |= std::uint8_t(1 << k);
+    return code;
+}
+} // namespace
+
+std::uint8_t ReadingChoice::choose(const Frame &frame,
+                                   const CoherentFrameDetector::Result &coherent, bool trusted,
+                                   double recentDeficit, float level)
+{
+    longLevel_ = longLevel_ > 0 ? longLevel_ + LevelGain * (level - longLevel_) : level;
+    const bool fade = level < FadeShare * longLevel_;
+    if (trusted && !fade) {
+        last_ = Reading::Coherent;
+        return coherent.code;
+    }
+    if (trusted) {
+        std::array<float, 5> sum{};
+        for (std::size_t k = 0; k < 5; ++k)
+            sum[k] = coherent.bits[k] + LikelihoodWeight * frame.likelihood[k];
+        last_ = Reading::CoherentWithLikelihood;
+        return codeOf(sum);
+    }
+    if (recentDeficit < FadeDeficit) {
+        const std::uint8_t perBit = codeOf(frame.likelihood);
+        if (perBit == coherent.code) {
+            last_ = Reading::Agreed;
+            return perBit;
+        }
+        if (fade) {
+            last_ = Reading::Likelihood;
+            return perBit;
+        }
+    }
+    last_ = Reading::BitByBit;
+    return frame.code;
+}
+
+} // namespace rtty

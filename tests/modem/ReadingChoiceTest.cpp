@@ -1,0 +1,66 @@
+// The choice of reading per frame: a fade is told by the level against the signal's own level
+// lately, not by a level as such, and a reading of many frames' standing is not overturned by
+// one frame's per-bit likelihoods outside a fade.
+#include "ReadingChoice.h"
+
+#include <gtest/gtest.h>
+
+using namespace rtty;
+
+namespace {
+
+// The coherent reader says LTRS, unsure of its first bit; the per-bit likelihood reading is
+// sure that bit is space (the code one bit away).
+Frame frameSureOfSpace()
+{
+    Frame f;
+    f.code = 0x1e;
+    f.bits = {-1, 1, 1, 1, 1};
+    f.likelihood = {-30, 20, 20, 20, 20};
+    return f;
+}
+
+CoherentFrameDetector::Result coherentUnsure()
+{
+    CoherentFrameDetector::Result r;
+    r.code = 0x1f;
+    r.bits = {5, 60, 60, 60, 60};
+    return r;
+}
+
+} // namespace
+
+TEST(ReadingChoice, AFadeIsAFallFromTheSignalsOwnLevel)
+{
+    ReadingChoice weak;
+    for (int i = 0; i < 100; ++i) // a steady weak signal is no fade, however weak
+        EXPECT_EQ(weak.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, 0.05f), 0x1f);
+    EXPECT_EQ(weak.lastReading(), ReadingChoice::Reading::Coherent);
+
+    ReadingChoice fading;
+    for (int i = 0; i < 100; ++i)
+        fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, 1.0f);
+    // A quarter of the level of the last frames: the per-bit likelihoods count beside the
+    // coherent reader's, and the sure bit wins.
+    EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, 0.25f), 0x1e);
+    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::CoherentWithLikelihood);
+    // Not trusted in the fade: the per-bit likelihood reading, unless the frames lately were
+    // far from coherent (flutter), where it is the framer's bit-by-bit reading.
+    EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), false, 0.2, 0.25f), 0x1e);
+    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Likelihood);
+    Frame fluttering = frameSureOfSpace();
+    fluttering.code = 0x0e;
+    EXPECT_EQ(fading.choose(fluttering, coherentUnsure(), false, 2.5, 0.25f), 0x0e);
+    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::BitByBit);
+}
+
+TEST(ReadingChoice, TwoReadingsThatAgreeOutweighTheFramersOutsideAFade)
+{
+    ReadingChoice choice;
+    Frame f = frameSureOfSpace();
+    f.code = 0x0e; // the framer's bits disagree with both
+    CoherentFrameDetector::Result r = coherentUnsure();
+    r.code = 0x1e;
+    EXPECT_EQ(choice.choose(f, r, false, 0.5, 1.0f), 0x1e);
+    EXPECT_EQ(choice.lastReading(), ReadingChoice::Reading::Agreed);
+}
