@@ -21,6 +21,11 @@ constexpr double PhaseGain = 0.15, PeriodGain = 0.02;
 // A start bit reading mark by more than this share of the typical decision means the sender
 // has stopped; short of it, noise or a fade.
 constexpr float StoppedShare = 0.25f;
+// The sender's stop bits are learnt from a cadence whose start bits stand clearly out of the
+// noise: the square of their mean at least LearnStartBits times their variance (about -4 dB
+// and better; over the last frames, each counting ClarityGain), and whose period lies within
+// LearnStopBits of a whole number of half bits.
+constexpr double LearnStartBits = 20, ClarityGain = 0.1, LearnStopBits = 0.1;
 // The sender's bit is measured on frames whose bits all read at least this clearly, and
 // corrected by this share of what one frame shows; from the cadence, once it has held for
 // CadenceBitFrames, by CadenceBitGain of what the period shows. It stays within MaxSpeedError
@@ -47,6 +52,9 @@ void CharacterFramer::setSamplesPerBit(double samplesPerBit)
 
 void CharacterFramer::reset()
 {
+    learntPeriod_ = 0;
+    startMean_ = 0;
+    startVariance_ = 0;
     crossing_.reset();
     expected_.reset();
     lock_ = 0;
@@ -110,7 +118,7 @@ void CharacterFramer::search()
             scanFrom_ = std::max(scanFrom_, (long long)std::floor(*expected_ - SearchBits * bit_));
             expected_.reset();
             lock_ = 0;
-            period_ = FrameBits * bit_;
+            period_ = learntPeriod_ > 0 ? learntPeriod_ : FrameBits * bit_;
             continue;
         }
         if (!crossing_) {
@@ -132,6 +140,15 @@ void CharacterFramer::search()
     }
 }
 
+double CharacterFramer::fit(double start) const
+{
+    const double T = bit_;
+    double score = at(start - 0.5 * T) - at(start + 0.5 * T) + at(start + 6.5 * T);
+    for (int k = 1; k <= 5; ++k)
+        score += std::fabs(at(start + (k + 0.5) * T));
+    return score;
+}
+
 // The start time within [from, to] at which the frame's bits stand out most clearly; of equally
 // good ones the nearest to the middle.
 double CharacterFramer::bestStart(double from, double to) const
@@ -145,9 +162,7 @@ double CharacterFramer::bestStart(double from, double to) const
         const double start = middle + ((step % 2) ? (step + 1) / 2 : -(step / 2));
         if (start < oldest)
             continue;
-        double score = at(start - 0.5 * T) - at(start + 0.5 * T) + at(start + 6.5 * T);
-        for (int k = 1; k <= 5; ++k)
-            score += std::fabs(at(start + (k + 0.5) * T));
+        const double score = fit(start);
         if (score > bestScore) {
             bestScore = score;
             best = start;
@@ -165,7 +180,7 @@ bool CharacterFramer::evaluate(double crossing)
     if (at(start - 0.5 * T) <= 0 || at(start + 0.5 * T) >= 0 || at(start + 6.5 * T) <= 0)
         return false;
     lock_ = 0;
-    period_ = FrameBits * T;
+    period_ = learntPeriod_ > 0 ? learntPeriod_ : FrameBits * T;
     accept(start);
     return true;
 }
@@ -181,9 +196,15 @@ bool CharacterFramer::readExpected()
         const double found = bestStart(due - ProbeBits * T, due + ProbeBits * T);
         if (at(found - 0.5 * T) <= 0 || at(found + 0.5 * T) >= 0 || at(found + 6.5 * T) <= 0)
             return false;
+        // Once the sender's stop bits are known, only a shorter interval tells anything: a
+        // pause (a sender typing as he goes) makes any interval longer.
+        const double interval = found - (due - period_);
+        if (learntPeriod_ > 0 && interval > learntPeriod_ - OtherStopBits * T) {
+            accept(found);
+            return true;
+        }
         // Under noise the interval wanders by a few tenths of a bit: only one clearly off the
         // usual 1.5 stop bits is taken for another stop length.
-        const double interval = found - (due - period_);
         period_ = std::fabs(interval - FrameBits * T) < OtherStopBits * T
                       ? FrameBits * T
                       : std::clamp(std::round(interval / (0.5 * T)) * 0.5 * T, MinPeriodBits * T,
@@ -199,14 +220,21 @@ bool CharacterFramer::readExpected()
     const double phaseGain = std::max(PhaseGain, 2 * (2 * n - 1) / (n * (n + 1)));
     const double periodGain = std::max(PeriodGain, 6 / (n * (n + 1)));
     const double start = due + phaseGain * (found - due);
-    // A start bit reading mark: the sender has stopped. A frame fitting best at the edge of
-    // the window may lie beyond it (a pause shorter than a bit): then its start bit must read
-    // clearly space where it is due.
+    // A start bit reading mark: the sender has paused or stopped. A frame fitting best at the
+    // edge of the window may lie beyond it (a pause shorter than a bit): then its start bit
+    // must read clearly space where it is due.
     const bool atEdge = std::fabs(found - due) >= CadenceBits * T - 1;
     if (at(start + 0.5 * T) > (atEdge ? -StoppedShare : StoppedShare) * amplitude_)
         return false;
     period_ =
         std::clamp(period_ + periodGain * (found - due), MinPeriodBits * T, MaxPeriodBits * T);
+    // The stop bits, once the cadence has held on clear frames and lies close to a whole
+    // number of half bits: a pause (a sender typing as he goes) does not change them.
+    if (lock_ >= LockedFrames && startClarity() >= LearnStartBits) {
+        const double stop = std::clamp(std::round(2 * (period_ / T - 6)) / 2, 1.0, 2.0);
+        if (std::fabs(period_ / T - 6 - stop) < LearnStopBits)
+            learntPeriod_ = (6 + stop) * T;
+    }
     // The cadence measures the sender's bit best: a frame holds 6 bits and the stop bits,
     // whose length (to the nearest half bit) the bit as measured within frames tells.
     if (lock_ >= CadenceBitFrames) {
@@ -216,6 +244,11 @@ bool CharacterFramer::readExpected()
     }
     accept(start);
     return true;
+}
+
+double CharacterFramer::startClarity() const
+{
+    return startMean_ * startMean_ / std::max(startVariance_, 1e-30);
 }
 
 // Takes the frame that starts at `start` and expects the next one a period later.
@@ -235,6 +268,14 @@ void CharacterFramer::accept(double start)
     }
     size /= 5;
     amplitude_ = amplitude_ > 0 ? amplitude_ + 0.2f * (size - amplitude_) : size;
+    const double startBit = at(start + 0.5 * T);
+    if (startMean_ == 0) {
+        startMean_ = startBit; // the first frame of a signal: taken to be clear
+    } else {
+        startMean_ += ClarityGain * (startBit - startMean_);
+        startVariance_ +=
+            ClarityGain * ((startBit - startMean_) * (startBit - startMean_) - startVariance_);
+    }
     for (float &b : frame.bits)
         b /= std::max(amplitude_, 1e-12f);
     frame.bit = T;

@@ -8,10 +8,12 @@
 // A steady stream (text sent from a buffer, diddles) is read by its cadence instead: once a
 // frame has been read, the next one is expected a frame's length later, and once two frames
 // have kept that cadence the next is read there whatever the crossings do, as long as its start
-// bit does not plainly read mark (the sender has stopped). A flywheel of phase and period keeps
-// the cadence through noise and fades and follows a sender whose stop bits are not 1.5 long;
-// its gains start as those of a line fitted to the frames so far, so that it follows a new
-// sender at once, and settle to small ones.
+// bit does not plainly read mark (the sender has paused or stopped). A flywheel of phase and
+// period keeps the cadence through noise and fades and follows a sender whose stop bits are not
+// 1.5 long; its gains start as those of a line fitted to the frames so far, so that it follows
+// a new sender at once, and settle to small ones. The stop bits a cadence shows while it holds
+// on clear frames are kept through pauses: the interval around a pause (a sender typing as he
+// goes) is longer than his frames, and tells nothing of his stop bits.
 // The sender's bit is measured, not assumed: a machine or a sound card a few percent off
 // speed puts the later bits of a frame well away from where the nominal bit does. It is
 // measured on each clear frame from where its transitions fall, and more surely from the
@@ -62,7 +64,9 @@ private:
     void search();
     bool evaluate(double crossing);
     bool readExpected();
+    double startClarity() const; // the start bits' squared mean over their variance lately
     double bestStart(double from, double to) const;
+    double fit(double start) const; // how clearly a frame starting there stands out
     void accept(double start);
     void measureBit(double start, const Frame &frame);
 
@@ -76,9 +80,11 @@ private:
     long long now_ = -1;                   // index of the newest sample
     long long scanFrom_ = 1;               // crossings are looked for from here on
     std::optional<double> crossing_;
-    std::optional<double> expected_; // where the next frame's start is due
-    double period_ = 0;              // the cadence, in samples
-    int lock_ = 0;                   // frames read in cadence lately
+    std::optional<double> expected_;           // where the next frame's start is due
+    double period_ = 0;                        // the cadence, in samples
+    double learntPeriod_ = 0;                  // the cadence once it has held; kept through pauses
+    double startMean_ = 0, startVariance_ = 0; // of the start bits read lately
+    int lock_ = 0;                             // frames read in cadence lately
     float amplitude_ = 0;
     std::deque<Frame> frames_;
 };

@@ -30,29 +30,50 @@ std::vector<cfloat> analyticFsk(const std::string &text, double markHz, double s
     return out;
 }
 
-// The keyed signal written out half bit by half bit, for what the modulator does not do: a
-// phase that jumps at each change of tone, a mark weaker than the space, other stop bits.
+// The keyed signal written out run by run, for what the modulator does not do: a phase that
+// jumps at each change of tone, a mark weaker than the space, other stop bits, pauses.
 std::vector<cfloat> keyedFsk(const std::string &text, double markHz, double spaceHz,
                              const Settings &s, double leadSeconds, std::mt19937 &random)
 {
-    std::vector<bool> halves(std::size_t(std::lround(leadSeconds * s.baud * 2)), true);
+    struct Run {
+        bool mark;
+        double bits;
+    };
+    std::vector<Run> runs{{true, leadSeconds * s.baud}};
+    std::uniform_real_distribution<double> uniform(0, 1);
     for (std::uint8_t code : rtty::encodeText(text)) {
-        halves.insert(halves.end(), 2, false);
+        runs.push_back({false, 1});
         for (int i = 0; i < 5; ++i)
-            halves.insert(halves.end(), 2, ((code >> i) & 1) != 0);
-        halves.insert(halves.end(), std::size_t(std::lround(s.stopBits * 2)), true);
+            runs.push_back({((code >> i) & 1) != 0, 1});
+        double stop = s.stopBits;
+        if (s.typedAsItGoes) {
+            // Half the characters at once, a quarter after a fraction of a bit, a quarter after
+            // a few bits.
+            const double r = uniform(random);
+            stop += r < 0.5 ? 0 : r < 0.75 ? 0.1 + 0.9 * uniform(random) : 1 + 4 * uniform(random);
+        }
+        runs.push_back({true, stop});
     }
-    halves.insert(halves.end(), std::size_t(std::lround(leadSeconds * s.baud * 2)), true);
-    const auto count = std::size_t(double(halves.size()) / 2 / s.baud * s.sampleRateHz) + 1;
+    runs.push_back({true, leadSeconds * s.baud});
+    double bits = 0;
+    for (const Run &run : runs)
+        bits += run.bits;
+    const auto count = std::size_t(bits / s.baud * s.sampleRateHz) + 1;
+    std::vector<bool> marks(count, true);
+    double end = 0;
+    std::size_t n = 0;
+    for (const Run &run : runs) {
+        end += run.bits / s.baud * s.sampleRateHz;
+        for (; n < count && double(n) < end; ++n)
+            marks[n] = run.mark;
+    }
     const float markGain = float(std::pow(10, s.markDb / 20));
     std::uniform_real_distribution<double> anyPhase(0, 2 * std::numbers::pi);
     std::vector<cfloat> out(count);
     double phase = 0;
     bool last = true;
     for (std::size_t n = 0; n < count; ++n) {
-        const auto half =
-            std::min(halves.size() - 1, std::size_t(double(n) * 2 * s.baud / s.sampleRateHz));
-        const bool mark = halves[half];
+        const bool mark = marks[n];
         if (mark != last && s.phaseJumps)
             phase = anyPhase(random);
         last = mark;
@@ -106,9 +127,10 @@ std::vector<float> transmit(const std::string &text, const Settings &s)
     std::mt19937 random(s.seed);
     const double markHz = s.reverse ? s.markHz + s.shiftHz : s.markHz;
     const double spaceHz = s.reverse ? s.markHz : s.markHz + s.shiftHz;
-    std::vector<cfloat> signal = s.phaseJumps || s.markDb != 0 || s.stopBits != 1.5
-                                     ? keyedFsk(text, markHz, spaceHz, s, s.leadSeconds, random)
-                                     : analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
+    std::vector<cfloat> signal =
+        s.phaseJumps || s.markDb != 0 || s.stopBits != 1.5 || s.typedAsItGoes
+            ? keyedFsk(text, markHz, spaceHz, s, s.leadSeconds, random)
+            : analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
     const std::size_t count = signal.size();
 
     if (s.fading) {

@@ -44,11 +44,12 @@ struct Settings {
     std::optional<Fading> fading;
     std::optional<Interferer> interferer;
     std::optional<Impulses> impulses;
-    bool phaseJumps = false;  // tones from two free-running oscillators: a new phase at each change
-    double markDb = 0;        // the mark tone's level against the space tone's (tilt); SNR is the
-                              // space tone's then
-    double stopBits = 1.5;    // the sender's stop bits: 1, 1.5 or 2
-    double leadSeconds = 1.0; // steady mark before the text, and after it
+    bool phaseJumps = false; // tones from two free-running oscillators: a new phase at each change
+    double markDb = 0;       // the mark tone's level against the space tone's (tilt); SNR is the
+                             // space tone's then
+    double stopBits = 1.5;   // the sender's stop bits: 1, 1.5 or 2
+    bool typedAsItGoes = false; // pauses of any length between characters, as when typing
+    double leadSeconds = 1.0;   // steady mark before the text, and after it
     std::uint32_t seed = 1;
 };
 

@@ -4,6 +4,7 @@
 //                   [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS] [--interferer DB,OFFSET_HZ]
 //                   [--mark HZ] [--shift HZ] [--baud B] [--reverse] [--rate HZ] [--seed N]
 //                   [--phase-jumps] [--mark-db DB] [--impulses PER_S,DB,MS] [--stop-bits N]
+//                   [--typed]
 #include "Channel.h"
 
 #include <cstdio>
@@ -20,7 +21,7 @@ int usage()
                "  [--offset HZ] [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS]\n"
                "  [--interferer DB,OFFSET_HZ] [--mark HZ] [--shift HZ] [--baud B] [--reverse]\n"
                "  [--rate HZ] [--seed N] [--phase-jumps] [--mark-db DB]\n"
-               "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2]\n",
+               "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2] [--typed]\n",
                stderr);
     return 2;
 }
@@ -48,8 +49,10 @@ int main(int argc, char *argv[])
     std::string out, text = "CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ ZZ9ZZZ PSE K\r\n";
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--reverse" || option == "--phase-jumps") {
-            (option == "--reverse" ? settings.reverse : settings.phaseJumps) = true;
+        if (option == "--reverse" || option == "--phase-jumps" || option == "--typed") {
+            (option == "--reverse"       ? settings.reverse
+             : option == "--phase-jumps" ? settings.phaseJumps
+                                         : settings.typedAsItGoes) = true;
             continue;
         }
         if (i + 1 >= argc)

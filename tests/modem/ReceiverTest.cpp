@@ -176,6 +176,21 @@ TEST(Receiver, FlutterIsReadBitByBitWithoutATouchOfTheSwitches)
     EXPECT_LE(cer::characterErrorRate(text, got), forced) << got;
 }
 
+// Typed as it goes: half the characters follow at once, the others after a pause of a fraction
+// of a bit or of a few bits. The sender's stop bits are what his cadence showed while it held,
+// not the interval around a pause (taken for longer stop bits, it lost about 5% here).
+TEST(Receiver, TextTypedAsItGoesIsReadAsASteadyStreamIs)
+{
+    const std::string text = contact(200);
+    channel::Settings s;
+    s.snrDb = 0;
+    s.typedAsItGoes = true;
+    s.seed = 7;
+    const std::string got = receiveText(channel::transmit(text, s));
+    EXPECT_LE(cer::characterErrorRate(text, got), cer::idealCer(0) + share(SettleCharacters, text))
+        << got;
+}
+
 TEST(Receiver, SenderWhosePhaseJumpsIsReadBitByBit)
 {
     const std::string text = contact(120);
