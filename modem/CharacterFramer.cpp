@@ -46,7 +46,6 @@ void CharacterFramer::setSamplesPerBit(double samplesPerBit)
     samplesPerBit_ = samplesPerBit;
     bit_ = framesBit_ = samplesPerBit;
     history_.assign(std::size_t(std::ceil(samplesPerBit * 16)) + 8, 0.0f);
-    likelihoodHistory_.assign(history_.size(), 0.0f);
     reset();
 }
 
@@ -62,13 +61,13 @@ void CharacterFramer::reset()
     scanFrom_ = now_ + 2;
 }
 
-float CharacterFramer::at(double time, const std::vector<float> &stream) const
+float CharacterFramer::at(double time) const
 {
     const auto i = (long long)std::floor(time);
     const double f = time - double(i);
-    const std::size_t size = stream.size();
-    const float a = stream[std::size_t(i % (long long)size)];
-    const float b = stream[std::size_t((i + 1) % (long long)size)];
+    const std::size_t size = history_.size();
+    const float a = history_[std::size_t(i % (long long)size)];
+    const float b = history_[std::size_t((i + 1) % (long long)size)];
     return a + float(f) * (b - a);
 }
 
@@ -88,11 +87,10 @@ double CharacterFramer::withinSpeedError(double bit) const
                       samplesPerBit_ * (1 + MaxSpeedError));
 }
 
-std::optional<Frame> CharacterFramer::push(float decision, float likelihood)
+std::optional<Frame> CharacterFramer::push(float decision)
 {
     ++now_;
     history_[std::size_t(now_ % (long long)history_.size())] = decision;
-    likelihoodHistory_[std::size_t(now_ % (long long)history_.size())] = likelihood;
     search();
     if (frames_.empty())
         return std::nullopt;
@@ -261,7 +259,6 @@ void CharacterFramer::accept(double start)
     for (int k = 1; k <= 5; ++k) {
         const float d = at(start + (k + 0.5) * T);
         frame.bits[std::size_t(k - 1)] = d;
-        frame.likelihood[std::size_t(k - 1)] = at(start + (k + 0.5) * T, likelihoodHistory_);
         size += std::fabs(d);
         if (d > 0)
             frame.code |= std::uint8_t(1 << (k - 1));

@@ -37,9 +37,6 @@ struct Frame {
     std::array<float, 5> bits{};
     double start = 0; // sample index (0 = the first pushed) of the start crossing
     double bit = 0;   // the sender's bit as measured, in samples: where the bits were read
-    // Each code bit's per-bit log-likelihood ratio, mark over space, read at the same times
-    // from the likelihood stream pushed beside the decisions.
-    std::array<float, 5> likelihood{};
 };
 
 class CharacterFramer {
@@ -49,14 +46,11 @@ public:
     void setSamplesPerBit(double samplesPerBit);
     void reset();
 
-    // One decision value, and the per-bit likelihood beside it (read into each frame, not
-    // used for finding frames); a frame when a whole one has been read.
-    std::optional<Frame> push(float decision, float likelihood = 0);
+    // One decision value; a frame when a whole one has been read.
+    std::optional<Frame> push(float decision);
 
 private:
-    // The decision stream (or the likelihood stream) between samples.
-    float at(double time, const std::vector<float> &stream) const;
-    float at(double time) const { return at(time, history_); }
+    float at(double time) const; // the decision stream between samples
     // Where the stream crosses zero between samples i and i + 1, falling (mark to space) or
     // rising; nothing when it does not.
     std::optional<double> crossingAfter(long long i, bool falling) const;
@@ -76,9 +70,8 @@ private:
     double bit_;                 // the sender's bit, as measured: where bits are read
     double framesBit_;           // the same measured within frames alone: tells the stop bits
     std::vector<float> history_; // the last stretch of the stream, by sample index
-    std::vector<float> likelihoodHistory_; // the same of the likelihood stream
-    long long now_ = -1;                   // index of the newest sample
-    long long scanFrom_ = 1;               // crossings are looked for from here on
+    long long now_ = -1;         // index of the newest sample
+    long long scanFrom_ = 1;     // crossings are looked for from here on
     std::optional<double> crossing_;
     std::optional<double> expected_;           // where the next frame's start is due
     double period_ = 0;                        // the cadence, in samples

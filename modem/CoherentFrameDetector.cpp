@@ -36,6 +36,33 @@ Tones tonesOf(int code)
     return isMark;
 }
 
+// Each code bit's log-likelihood ratio, mark over space, with each tone's amplitude taken from
+// the frame's own bits: the known stop and start bits and the code bits it leads.
+std::array<float, 5> perBitLikelihoods(const std::array<std::complex<double>, Bits> &mark,
+                                       const std::array<std::complex<double>, Bits> &space)
+{
+    double markSize = 0, spaceSize = 0, noise = 0;
+    int markBits = 0, spaceBits = 0;
+    for (std::size_t k = 0; k < Bits; ++k) {
+        const double m = std::abs(mark[k]), s = std::abs(space[k]);
+        const bool isMark = k == 1 ? false : k == 0 || k == Bits - 1 || m > s;
+        (isMark ? markSize : spaceSize) += isMark ? m : s;
+        ++(isMark ? markBits : spaceBits);
+        noise += isMark ? s * s : m * m;
+    }
+    markSize /= std::max(markBits, 1);
+    spaceSize /= std::max(spaceBits, 1);
+    const double var = std::max(0.5 * noise / Bits, 1e-20); // of each component
+    auto likelihood = [var](double r, double a) {
+        return logBesselI0(r * a / var) - a * a / (2 * var);
+    };
+    std::array<float, 5> bits{};
+    for (std::size_t b = 0; b < 5; ++b)
+        bits[b] = float(likelihood(std::abs(mark[b + 2]), markSize) -
+                        likelihood(std::abs(space[b + 2]), spaceSize));
+    return bits;
+}
+
 } // namespace
 
 CoherentFrameDetector::CoherentFrameDetector(double sampleRateHz, unsigned decimation,
@@ -206,6 +233,7 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         off += std::norm(bestTones[k] ? space[k] : mark[k]);
     }
     best.snr = off > 0 ? on / off : 1e6;
+    best.perBit = perBitLikelihoods(mark, space);
     // Judged where the codes were compared: an error not yet followed shows here.
     best.coherence = bitSizes > 0 ? std::min(1.0, bestMetric / bitSizes) : 0;
 

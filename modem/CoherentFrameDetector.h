@@ -51,6 +51,11 @@ public:
         // code with the bit mark is than the likeliest with it space (in units of a bit's size
         // when the tones' levels are not known).
         std::array<float, 5> bits{};
+        // The same read bit by bit: each code bit's log-likelihood ratio for two tones of the
+        // levels this frame shows (each tone's size in the bits it leads, the stop and start
+        // bits among them; the noise from the tone that trails). In a fade these follow the
+        // tones within the frame, where levels tracked from the frames before lag behind.
+        std::array<float, 5> perBit{};
     };
     // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
     // counted from the first push, with bits `bit` samples long (the sender's, as measured);

@@ -28,12 +28,12 @@ std::uint8_t ReadingChoice::choose(const Frame &frame,
     if (trusted) {
         std::array<float, 5> sum{};
         for (std::size_t k = 0; k < 5; ++k)
-            sum[k] = coherent.bits[k] + LikelihoodWeight * frame.likelihood[k];
+            sum[k] = coherent.bits[k] + LikelihoodWeight * coherent.perBit[k];
         last_ = Reading::CoherentWithLikelihood;
         return codeOf(sum);
     }
     if (recentDeficit < FadeDeficit) {
-        const std::uint8_t perBit = codeOf(frame.likelihood);
+        const std::uint8_t perBit = codeOf(coherent.perBit);
         if (perBit == coherent.code) {
             last_ = Reading::Agreed;
             return perBit;

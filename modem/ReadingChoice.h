@@ -1,6 +1,7 @@
 // Chooses, frame by frame, which reading of a character stands when ATC is off. Three readings
 // are at hand: the whole-frame coherent reader's, the framer's bit by bit (mark minus space) and
-// the per-bit likelihood reading (each tone weighed by its own tracked amplitude).
+// the per-bit likelihood reading (each tone weighed by its level as the frame itself shows it;
+// see CoherentFrameDetector::Result).
 // - A steady signal whose frames add up coherently: the coherent reading, far the best in noise.
 // - The same in a fade (the signal's level well under what it has been lately): the received
 //   phase swings with the fade and the coherent reading loses its edge, while a tone faded into

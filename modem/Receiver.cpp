@@ -72,7 +72,6 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
     if (settings_.reverse)
         std::swap(m, s);
     const float decision = threshold_.decide(m, s);
-    const float likelihood = threshold_.logLikelihoodRatio(m, s);
     const ToneLevels levels{threshold_.markAmplitude(), threshold_.spaceAmplitude(),
                             threshold_.noisePower()};
     if (settings_.reverse)
@@ -81,7 +80,7 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
     else
         detector_.push(mark, space, mark_.referencePhase(), space_.referencePhase(), mark_.step(),
                        space_.step(), levels);
-    if (const auto frame = framer_.push(decision, likelihood)) {
+    if (const auto frame = framer_.push(decision)) {
         quality_.push(frame->bits);
         // With ATC on every bit is decided by the per-bit likelihood (the framer's decisions
         // are that); with it off the reading is chosen frame by frame.

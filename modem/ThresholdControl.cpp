@@ -70,11 +70,10 @@ float ThresholdControl::decide(float mark, float space)
     return float(scale * logLikelihoodRatio(mark, space));
 }
 
-float ThresholdControl::logLikelihoodRatio(float mark, float space) const
+double ThresholdControl::logLikelihoodRatio(float mark, float space) const
 {
     const double var = std::max(0.5 * double(noisePower_), 1e-20);
-    return float(toneLikelihood(mark, markAmplitude_, var) -
-                 toneLikelihood(space, spaceAmplitude_, var));
+    return toneLikelihood(mark, markAmplitude_, var) - toneLikelihood(space, spaceAmplitude_, var);
 }
 
 } // namespace rtty

@@ -23,9 +23,6 @@ public:
     bool enabled() const { return enabled_; }
 
     float decide(float mark, float space);
-    // The log-likelihood ratio of mark over space for these envelopes, with the amplitudes and
-    // noise as tracked (the per-bit likelihood reading; ATC on decides by it).
-    float logLikelihoodRatio(float mark, float space) const;
 
     float markPeak() const { return markPeak_; }
     float spacePeak() const { return spacePeak_; }
@@ -38,6 +35,9 @@ public:
 
 private:
     void track(float value, float &peak, float &floor) const;
+    // The log-likelihood ratio of mark over space for these envelopes, with the amplitudes and
+    // noise as tracked.
+    double logLikelihoodRatio(float mark, float space) const;
 
     bool enabled_ = true;
     float peakDecay_ = 0, floorRise_ = 0, attack_ = 0;

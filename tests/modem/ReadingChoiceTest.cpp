@@ -9,22 +9,23 @@ using namespace rtty;
 
 namespace {
 
-// The coherent reader says LTRS, unsure of its first bit; the per-bit likelihood reading is
-// sure that bit is space (the code one bit away).
+// The framer's bits read the code one bit away from LTRS.
 Frame frameSureOfSpace()
 {
     Frame f;
     f.code = 0x1e;
     f.bits = {-1, 1, 1, 1, 1};
-    f.likelihood = {-30, 20, 20, 20, 20};
     return f;
 }
 
+// The coherent reader says LTRS, unsure of its first bit; read bit by bit, the frame is sure
+// that bit is space.
 CoherentFrameDetector::Result coherentUnsure()
 {
     CoherentFrameDetector::Result r;
     r.code = 0x1f;
     r.bits = {5, 60, 60, 60, 60};
+    r.perBit = {-30, 20, 20, 20, 20};
     return r;
 }
 
