@@ -53,13 +53,10 @@ std::array<float, 5> perBitLikelihoods(const std::array<std::complex<double>, Bi
     markSize /= std::max(markBits, 1);
     spaceSize /= std::max(spaceBits, 1);
     const double var = std::max(0.5 * noise / Bits, 1e-20); // of each component
-    auto likelihood = [var](double r, double a) {
-        return logBesselI0(r * a / var) - a * a / (2 * var);
-    };
     std::array<float, 5> bits{};
     for (std::size_t b = 0; b < 5; ++b)
-        bits[b] = float(likelihood(std::abs(mark[b + 2]), markSize) -
-                        likelihood(std::abs(space[b + 2]), spaceSize));
+        bits[b] = float(toneLikelihood(std::abs(mark[b + 2]), markSize, var) -
+                        toneLikelihood(std::abs(space[b + 2]), spaceSize, var));
     return bits;
 }
 
@@ -176,11 +173,8 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
     auto likelihood = [&](const Sums &s) {
         if (!levelsKnown)
             return s.mark + s.space;
-        const int spaceBits = Bits - s.markBits;
-        return logBesselI0(markLevel * s.mark / var) -
-               s.markBits * markLevel * markLevel / (2 * var) +
-               logBesselI0(spaceLevel * s.space / var) -
-               spaceBits * spaceLevel * spaceLevel / (2 * var);
+        return toneLikelihood(s.mark, markLevel, var, s.markBits) +
+               toneLikelihood(s.space, spaceLevel, var, Bits - s.markBits);
     };
 
     // The likeliest code is read; the code adding up most coherently (the same one but in a

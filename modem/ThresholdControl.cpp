@@ -33,6 +33,9 @@ void ThresholdControl::track(float value, float &peak, float &floor) const
     floor += (value - floor) * (value < floor ? attack_ : floorRise_);
 }
 
+namespace {
+
+// ln I0(x), the log of the modified Bessel function of order 0, for x >= 0.
 double logBesselI0(double x)
 {
     if (x < 30)
@@ -40,16 +43,12 @@ double logBesselI0(double x)
     return x - 0.5 * std::log(2 * std::numbers::pi * x) + std::log1p(1 / (8 * x));
 }
 
-namespace {
-
-// The log-likelihood of an envelope r holding a tone of amplitude a in noise of per-component
-// variance var, less what does not depend on a.
-double toneLikelihood(double r, double a, double var)
-{
-    return logBesselI0(r * a / var) - a * a / (2 * var);
-}
-
 } // namespace
+
+double toneLikelihood(double r, double a, double var, int bits)
+{
+    return logBesselI0(r * a / var) - bits * a * a / (2 * var);
+}
 
 float ThresholdControl::decide(float mark, float space)
 {
@@ -64,16 +63,11 @@ float ThresholdControl::decide(float mark, float space)
     }
     if (!enabled_)
         return mark - space;
+    const double var = std::max(0.5 * double(noisePower_), 1e-20);
     // In envelope units: for two equal tones well above the noise, about mark minus space.
-    const double var = std::max(0.5 * double(noisePower_), 1e-20);
     const double scale = var / std::max(0.5 * double(markAmplitude_ + spaceAmplitude_), 1e-20);
-    return float(scale * logLikelihoodRatio(mark, space));
-}
-
-double ThresholdControl::logLikelihoodRatio(float mark, float space) const
-{
-    const double var = std::max(0.5 * double(noisePower_), 1e-20);
-    return toneLikelihood(mark, markAmplitude_, var) - toneLikelihood(space, spaceAmplitude_, var);
+    return float(scale * (toneLikelihood(mark, markAmplitude_, var) -
+                          toneLikelihood(space, spaceAmplitude_, var)));
 }
 
 } // namespace rtty

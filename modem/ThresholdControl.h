@@ -9,9 +9,10 @@
 
 namespace rtty {
 
-// ln I0(x), the log of the modified Bessel function of order 0, for x >= 0: the log-likelihood
-// of a tone of known amplitude in an envelope (or a coherent sum) of unknown phase.
-double logBesselI0(double x);
+// The log-likelihood of an envelope r holding a tone of amplitude a in noise of per-component
+// variance var, less what does not depend on a; or of the coherent sum r of `bits` bits, each
+// holding the tone at amplitude a.
+double toneLikelihood(double r, double a, double var, int bits = 1);
 
 class ThresholdControl {
 public:
@@ -35,9 +36,6 @@ public:
 
 private:
     void track(float value, float &peak, float &floor) const;
-    // The log-likelihood ratio of mark over space for these envelopes, with the amplitudes and
-    // noise as tracked.
-    double logLikelihoodRatio(float mark, float space) const;
 
     bool enabled_ = true;
     float peakDecay_ = 0, floorRise_ = 0, attack_ = 0;
