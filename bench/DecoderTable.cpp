@@ -249,11 +249,10 @@ int main(int argc, char *argv[])
         //         4); 1% allows 10.
         //  a neighbour 6 dB stronger 250 Hz away at +10 dB: nothing may leak through; 0.5%.
         //  -8 dB with the squelch on at level 0: the squelch holds back the first few
-        //         characters while it judges the signal and passes the rest: today 3.4% (34)
-        //         on this signal, where keeping the stop bits through pauses costs one stretch
-        //         read out of step (1.5% before it; 0.05 to 0.2% on other seeds' 2000
-        //         characters); judging by the bits' spread alone it was 3%, and without the
-        //         whole-frame reader 7% or more. Bound 4%.
+        //         characters while it judges the signal and passes the rest: today about 1.5%
+        //         (15); stop bits learnt from a cadence less clear (about -4 dB and better)
+        //         read a stretch of it out of step, 3.4%; judging by the bits' spread alone it
+        //         was 3%, and without the whole-frame reader 7% or more. Bound 4%.
         //  fading at +10 dB with ATC: today about 0.8% (8); weighing the tones equally, about
         //         2 to 3%. Bound 1.5%.
         //  the same with the switches as after START: today about 0.5% (5), no worse than

@@ -22,10 +22,10 @@ constexpr double PhaseGain = 0.15, PeriodGain = 0.02;
 // has stopped; short of it, noise or a fade.
 constexpr float StoppedShare = 0.25f;
 // The sender's stop bits are learnt from a cadence whose start bits stand clearly out of the
-// noise: the square of their mean at least LearnStartBits times their variance (about -4 dB
+// noise: the square of their mean at least LearnStartBits times their variance (about -2 dB
 // and better; over the last frames, each counting ClarityGain), and whose period lies within
 // LearnStopBits of a whole number of half bits.
-constexpr double LearnStartBits = 20, ClarityGain = 0.1, LearnStopBits = 0.1;
+constexpr double LearnStartBits = 30, ClarityGain = 0.1, LearnStopBits = 0.1;
 // The sender's bit is measured on frames whose bits all read at least this clearly, and
 // corrected by this share of what one frame shows; from the cadence, once it has held for
 // CadenceBitFrames, by CadenceBitGain of what the period shows. It stays within MaxSpeedError
