@@ -54,6 +54,8 @@ void Receiver::process(const float *samples, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
         float x = samples[i];
+        if (settings_.noiseBlanker)
+            x = blanker_.execute(x);
         if (settings_.carrierCanceller)
             x = canceller_.execute(x);
         if (settings_.notch)

@@ -1,8 +1,8 @@
-// The receive chain: audio at SampleRateHz -> LMS carrier canceller and notch (when on) -> mark
-// and space tone channels
-// -> envelopes -> threshold control -> character framing -> Baudot -> characters, with the
-// squelch in front of the output. Beside it: XY points of the two channels and the levels for
-// the status record. Runs on the caller's thread; no allocation per sample.
+// The receive chain: audio at SampleRateHz -> noise blanker -> LMS carrier canceller and notch
+// (when on) -> mark and space tone channels -> envelopes -> threshold control -> character framing
+// -> Baudot -> characters, with the squelch in front of the output. Beside it: XY points of the two
+// channels and the levels for the status record. Runs on the caller's thread; no allocation per
+// sample.
 #pragma once
 
 #include "Baudot.h"
@@ -11,6 +11,7 @@
 #include "CoherentFrameDetector.h"
 #include "DecodeQuality.h"
 #include "EngineLinkProtocol.h"
+#include "NoiseBlanker.h"
 #include "NotchFilter.h"
 #include "ReadingChoice.h"
 #include "ThresholdControl.h"
@@ -34,6 +35,7 @@ struct ReceiverSettings {
     bool notch = false;
     double notchHz = 1000;
     bool carrierCanceller = false; // the LMS filter
+    bool noiseBlanker = true;      // always on in the station; off to measure what it does
 };
 
 class Receiver {
@@ -67,6 +69,7 @@ private:
     void decide(std::complex<float> mark, std::complex<float> space);
 
     ReceiverSettings settings_;
+    NoiseBlanker blanker_;
     NotchFilter notch_;
     CarrierCanceller canceller_;
     ToneChannel mark_, space_;

@@ -192,6 +192,11 @@ std::vector<float> transmit(const std::string &text, const Settings &s)
                 out[from + k] += float(peak * std::exp(-double(k) / decay) * burst(random));
         }
     }
+    if (s.levelDb != 0) {
+        const auto gain = float(std::pow(10, s.levelDb / 20));
+        for (float &v : out)
+            v *= gain;
+    }
     return out;
 }
 

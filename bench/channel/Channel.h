@@ -50,6 +50,8 @@ struct Settings {
     double stopBits = 1.5;   // the sender's stop bits: 1, 1.5 or 2
     bool typedAsItGoes = false; // pauses of any length between characters, as when typing
     double leadSeconds = 1.0;   // steady mark before the text, and after it
+    double levelDb = 0; // the whole audio scaled by this, as a sound card's input level sets it:
+                        // at 0 the signal peaks at about 0.5 and louder crashes clip at 1
     std::uint32_t seed = 1;
 };
 

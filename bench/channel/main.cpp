@@ -4,7 +4,7 @@
 //                   [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS] [--interferer DB,OFFSET_HZ]
 //                   [--mark HZ] [--shift HZ] [--baud B] [--reverse] [--rate HZ] [--seed N]
 //                   [--phase-jumps] [--mark-db DB] [--impulses PER_S,DB,MS] [--stop-bits N]
-//                   [--typed]
+//                   [--typed] [--level DB]
 #include "Channel.h"
 
 #include <cstdio>
@@ -21,7 +21,7 @@ int usage()
                "  [--offset HZ] [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS]\n"
                "  [--interferer DB,OFFSET_HZ] [--mark HZ] [--shift HZ] [--baud B] [--reverse]\n"
                "  [--rate HZ] [--seed N] [--phase-jumps] [--mark-db DB]\n"
-               "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2] [--typed]\n",
+               "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2] [--typed] [--level DB]\n",
                stderr);
     return 2;
 }
@@ -93,6 +93,8 @@ int main(int argc, char *argv[])
                  (settings.stopBits == 1 || settings.stopBits == 1.5 || settings.stopBits == 2);
         else if (option == "--mark-db")
             ok = number(value, settings.markDb);
+        else if (option == "--level")
+            ok = number(value, settings.levelDb) && settings.levelDb <= 20;
         else if (option == "--impulses") {
             channel::Impulses impulses;
             const std::string s(value);
