@@ -2,18 +2,22 @@
 // same files. Each signal is written by the channel simulator, decoded by
 // `tolmfsk-engine --decode` (beside this program) and by `minimodem --rx ... rtty`.
 //   bench-decoder-table [--quick | --engine-link | --full] [--chars N] [--seed SHIFT]
-//                       [--only TEXT]
+//                       [--only TEXT] [--keep DIR]
 // --seed: other signals (every case's seed moved by SHIFT), to see how much a point varies.
 // --only TEXT: the cases whose names hold TEXT ("noise": the noise alone).
+// --keep DIR: each case's signal, text sent and text read kept there, to look into.
 // --engine-link: 0 and +10 dB; --full: the whole table; --quick: a few points for the tests.
 // CER: edit distance over the sent length, case and runs of white space folded.
 #include "Channel.h"
 #include "CharacterErrorRate.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -233,6 +237,7 @@ int main(int argc, char *argv[])
     std::size_t chars = 2000;
     unsigned seedShift = 0;
     std::string only; // the cases whose names hold this
+    std::string keep; // where each case's signal and texts are kept
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--chars" && i + 1 < argc)
@@ -241,6 +246,8 @@ int main(int argc, char *argv[])
             seedShift = unsigned(std::atoi(argv[++i]));
         else if (a == "--only" && i + 1 < argc)
             only = argv[++i];
+        else if (a == "--keep" && i + 1 < argc)
+            keep = argv[++i];
         else
             mode = a;
     }
@@ -357,6 +364,17 @@ int main(int argc, char *argv[])
         const std::string decoded =
             run(engine + " --decode " + wav + " " + c.engineOptions + " 2>/dev/null");
         const double ours = cer::characterErrorRate(text, decoded);
+        if (!keep.empty()) {
+            std::filesystem::create_directories(keep);
+            std::string file = c.name;
+            std::replace_if(
+                file.begin(), file.end(), [](char ch) { return !std::isalnum(ch); }, '_');
+            const auto base = std::filesystem::path(keep) / file;
+            std::filesystem::copy_file(wav, base.string() + ".wav",
+                                       std::filesystem::copy_options::overwrite_existing);
+            std::ofstream(base.string() + ".sent") << text;
+            std::ofstream(base.string() + ".read") << decoded;
+        }
         // The same signal with the other setting an operator has: ATC on.
         const bool withAtc = c.engineOptions.find("--atc") != std::string::npos;
         const double atc =
