@@ -6,12 +6,20 @@
 namespace rtty {
 
 namespace {
-// How much of the way to a clearly better pair one spectrum moves the tones. From far off, most
-// of it, so that a caller off frequency is copied within a character or two. Near, a little:
-// the pair's peak in the smoothed spectrum wobbles by some Hz under fading and with the wider
-// tones of 75 baud, and following it in full would set the tones swinging.
+// How much of the way to a clearly better pair one spectrum moves the tones. From far off, all
+// of it, so that a caller off frequency is read from where he is at once (the receiver reads
+// again what it heard before with the tones moved: see Receiver::retune). Near, a little: the
+// pair's peak in the smoothed spectrum wobbles by some Hz under fading and with the wider tones
+// of 75 baud, and following it in full would set the tones swinging.
 constexpr double FarHz = 20;
-constexpr double FarApproach = 0.8, NearApproach = 0.3;
+constexpr double NearApproach = 0.3;
+// How far the pair's weaker tone must stand above the noise (the median of the bins around) for
+// the tones to move: a pair far off, 7 dB (noise alone reaches about 5 dB, measured over 200
+// s), so that a caller at -8 dB is found within about a second; near, 9 dB, as small moves
+// made on a weak signal's noisy spectrum cost more than they gain. Until the peaks have been
+// held over SettledSpectra spectra the noise's median is low against its peaks, and 9 dB
+// holds for a pair far off too.
+constexpr double FarAbove = 5, NearAbove = 8;
 } // namespace
 
 double Afc::at(double hz) const
@@ -32,8 +40,11 @@ double Afc::at(double hz) const
 
 Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
 {
-    if (smoothed_.size() != power.size())
+    if (smoothed_.size() != power.size()) {
         smoothed_ = power;
+        held_ = 0;
+    }
+    held_ = std::min(held_ + 1, SettledSpectra);
     // Peaks held for about half a second at 20 spectra a second: both tones of a keyed signal
     // show as soon as each has been sent once.
     for (std::size_t i = 0; i < power.size(); ++i)
@@ -64,16 +75,17 @@ Afc::Tones Afc::update(const std::vector<float> &power, Tones now)
         return now;
     std::nth_element(around.begin(), around.begin() + around.size() / 2, around.end());
     const double noise = around[around.size() / 2];
-    // Both tones 9 dB above the noise, or hold still (a tone's score spans about 2.5 bins).
-    if (bestScore < 8 * 2.5 * noise)
+    // Both tones clearly above the noise, or hold still (a tone's score spans about 2.5 bins).
+    const bool far = std::fabs(bestOffset) > FarHz;
+    const double above = far && held_ >= SettledSpectra ? FarAbove : NearAbove;
+    if (bestScore < above * 2.5 * noise)
         return now;
     // Move only toward a pair clearly better than the one listened to now: a fading or ending
     // signal must not drag the tones about.
     const double here = std::min(at(now.markHz), at(now.markHz + shift));
     if (bestScore < 1.25 * here)
         return now;
-    const double mark =
-        now.markHz + bestOffset * (std::fabs(bestOffset) > FarHz ? FarApproach : NearApproach);
+    const double mark = now.markHz + bestOffset * (far ? 1.0 : NearApproach);
     return {mark, mark + shift};
 }
 

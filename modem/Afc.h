@@ -32,6 +32,8 @@ private:
 
     double binHz_;
     std::vector<float> smoothed_;
+    int held_ = 0; // spectra in smoothed_, up to SettledSpectra
+    static constexpr int SettledSpectra = 10;
 };
 
 } // namespace rtty

@@ -153,7 +153,7 @@ void EngineCore::receive(const float *rx, std::size_t n, std::size_t clipped)
             continue;
         events_.spectrum(spectrum_.values(), int(SampleRateHz), overflow_);
         overflow_ = 0;
-        if (switches_.on(Function::Afc) && !transmitter_.transmitting()) {
+        if (switches_.on(Function::Afc) && !transmitter_.transmitting() && spectrum_.full()) {
             const ReceiverSettings &s = receiver_.settings();
             const auto tones = afc_.update(spectrum_.power(), {s.markHz, s.spaceHz});
             receiver_.retune(tones.markHz, tones.spaceHz);

@@ -11,8 +11,10 @@ Receiver::Receiver(const ReceiverSettings &settings)
       mark_(SampleRateHz, Decimation, settings.markHz, settings.baud),
       space_(SampleRateHz, Decimation, settings.spaceHz, settings.baud),
       threshold_(DecisionRateHz / settings.baud), framer_(DecisionRateHz / settings.baud),
-      detector_(SampleRateHz, Decimation, DecisionRateHz / settings.baud), block_(Decimation)
+      detector_(SampleRateHz, Decimation, DecisionRateHz / settings.baud), block_(Decimation),
+      recent_(std::size_t(RereadSeconds * DecisionRateHz) * Decimation)
 {
+    sinceReread_ = recent_.size();
     xy_.reserve(1 + 2 * XyPoints);
     apply(settings);
 }
@@ -44,10 +46,38 @@ void Receiver::apply(const ReceiverSettings &settings)
 
 void Receiver::retune(double markHz, double spaceHz)
 {
+    const bool far = std::fabs(markHz - settings_.markHz) > RereadMoveHz ||
+                     std::fabs(spaceHz - settings_.spaceHz) > RereadMoveHz;
     settings_.markHz = markHz;
     settings_.spaceHz = spaceHz;
     mark_.setTone(markHz);
     space_.setTone(spaceHz);
+    // Only what was not worth keeping is read again, and nothing twice: a signal already read
+    // well, or read again lately, is followed as it is.
+    if (far && !quality_.good() && !detector_.trusted() && sinceReread_ >= recent_.size())
+        reread();
+}
+
+void Receiver::reread()
+{
+    mark_.reset();
+    space_.reset();
+    threshold_.reset();
+    framer_.reset();
+    detector_.reset();
+    choice_.reset();
+    quality_.reset();
+    decoder_.reset();
+    // The blocks in the order they came, the oldest first; the block being filled now is read
+    // when it is full, as always.
+    rereading_ = true;
+    sinceReread_ = 0;
+    const std::size_t blocks = recentFilled_ / Decimation;
+    const std::size_t size = recent_.size();
+    std::size_t at = (recentAt_ + size - recentFilled_) % size;
+    for (std::size_t b = 0; b < blocks; ++b, at = (at + Decimation) % size)
+        decide(mark_.execute(&recent_[at]), space_.execute(&recent_[at]));
+    rereading_ = false;
 }
 
 void Receiver::process(const float *samples, std::size_t count)
@@ -63,6 +93,10 @@ void Receiver::process(const float *samples, std::size_t count)
         block_[filled_++] = x;
         if (filled_ == Decimation) {
             filled_ = 0;
+            std::copy(block_.begin(), block_.end(), recent_.begin() + std::ptrdiff_t(recentAt_));
+            recentAt_ = (recentAt_ + Decimation) % recent_.size();
+            recentFilled_ = std::min(recentFilled_ + Decimation, recent_.size());
+            sinceReread_ = std::min(sinceReread_ + Decimation, recent_.size());
             decide(mark_.execute(block_.data()), space_.execute(block_.data()));
         }
     }
@@ -103,7 +137,7 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
 
     // XY: each channel's output turned at its own tone, so that a steady tone draws a line
     // along its axis; scaled to the recent peak.
-    if (onXy) {
+    if (onXy && !rereading_) {
         xyPhase_ += 2 * std::numbers::pi * 0.23;
         const std::complex<float> turn(float(std::cos(xyPhase_)), float(std::sin(xyPhase_)));
         const float peak = std::max(threshold_.markPeak(), threshold_.spacePeak());

@@ -1,8 +1,9 @@
 // The receive chain: audio at SampleRateHz -> noise blanker -> LMS carrier canceller and notch
 // (when on) -> mark and space tone channels -> envelopes -> threshold control -> character framing
-// -> Baudot -> characters, with the squelch in front of the output. Beside it: XY points of the two
-// channels and the levels for the status record. Runs on the caller's thread; no allocation per
-// sample.
+// -> Baudot -> characters, with the squelch in front of the output. The last second of sound is
+// kept, so that a signal AFC pulls in from far off is read from where it began. Beside it: XY
+// points of the two channels and the levels for the status record. Runs on the caller's thread;
+// no allocation per sample.
 #pragma once
 
 #include "Baudot.h"
@@ -49,8 +50,13 @@ public:
 
     void apply(const ReceiverSettings &settings);
     const ReceiverSettings &settings() const { return settings_; }
-    // Moves both tones, keeping everything else (AFC).
+    // Moves both tones (AFC). A move of more than RereadMoveHz is a new signal pulled in: what
+    // was read of the last RereadSeconds with the old tones is read again with the new ones,
+    // from a fresh start, so that a caller's first characters, sent before AFC found him, are
+    // not lost. A smaller move keeps everything else.
     void retune(double markHz, double spaceHz);
+    static constexpr double RereadMoveHz = 15;
+    static constexpr double RereadSeconds = 1.0;
 
     std::function<void(char)> onCharacter;
     // count, then the (x, y) pairs, as the XY block carries them.
@@ -67,6 +73,7 @@ public:
 
 private:
     void decide(std::complex<float> mark, std::complex<float> space);
+    void reread();
 
     ReceiverSettings settings_;
     NoiseBlanker blanker_;
@@ -81,6 +88,11 @@ private:
     BaudotDecoder decoder_;
     std::vector<float> block_;
     std::size_t filled_ = 0;
+    std::vector<float> recent_; // the last RereadSeconds of audio as the tone channels took it
+    std::size_t recentAt_ = 0;  // where the next block goes
+    std::size_t recentFilled_ = 0;
+    std::size_t sinceReread_ = 0; // samples read since the last reread
+    bool rereading_ = false;
     std::vector<std::int32_t> xy_;
     float xyScale_ = 1e-3f;
     double xyPhase_ = 0;

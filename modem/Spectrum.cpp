@@ -29,6 +29,7 @@ bool Spectrum::push(float sample)
 {
     history_[at_] = sample;
     at_ = (at_ + 1) % Size;
+    pushed_ = std::min(pushed_ + 1, Size);
     if (++sinceBlock_ < hop_)
         return false;
     sinceBlock_ = 0;

@@ -26,11 +26,15 @@ public:
     const std::vector<std::int16_t> &values() const { return values_; }
     // Linear power of the latest block, relative to a full-scale sine (1.0).
     const std::vector<float> &power() const { return power_; }
+    // Whether the latest block was taken over Size samples pushed: the first blocks also hold
+    // the silence before the first sample, and the edge where the sound begins splashes over
+    // the whole spectrum.
+    bool full() const { return pushed_ >= Size; }
 
 private:
     std::size_t hop_;
     std::vector<float> history_; // ring of the last Size samples
-    std::size_t at_ = 0, sinceBlock_ = 0;
+    std::size_t at_ = 0, sinceBlock_ = 0, pushed_ = 0;
     std::vector<float> window_;
     float *input_;
     void *output_;

@@ -27,6 +27,12 @@ void ThresholdControl::setSamplesPerBit(double samplesPerBit)
     noiseGain_ = float(1.0 / (4 * samplesPerBit));
 }
 
+void ThresholdControl::reset()
+{
+    markPeak_ = spacePeak_ = markFloor_ = spaceFloor_ = 0;
+    markAmplitude_ = spaceAmplitude_ = noisePower_ = 0;
+}
+
 void ThresholdControl::track(float value, float &peak, float &floor) const
 {
     peak += (value - peak) * (value > peak ? attack_ : peakDecay_);

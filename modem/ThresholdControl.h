@@ -20,6 +20,8 @@ public:
     explicit ThresholdControl(double samplesPerBit);
 
     void setSamplesPerBit(double samplesPerBit);
+    // Forgets the levels tracked so far.
+    void reset();
     void setEnabled(bool on) { enabled_ = on; }
     bool enabled() const { return enabled_; }
 

@@ -1,5 +1,6 @@
 #include "ToneChannel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <liquid/liquid.h>
@@ -37,6 +38,14 @@ void ToneChannel::setBaud(double baud)
     const double rate = fs_ / decimation_;
     const auto length = std::size_t(std::max(1.0, std::round(rate / baud)));
     history_.assign(length, {});
+    at_ = 0;
+    sum_ = {};
+}
+
+void ToneChannel::reset()
+{
+    firdecim_crcf_reset(decimator_);
+    std::fill(history_.begin(), history_.end(), std::complex<float>{});
     at_ = 0;
     sum_ = {};
 }

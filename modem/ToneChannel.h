@@ -21,6 +21,8 @@ public:
 
     void setTone(double toneHz);
     void setBaud(double baud);
+    // Forgets the signal so far (the filters' contents), keeping the tone and the baud.
+    void reset();
 
     // in: `decimation` samples. Returns the matched-filter output after them.
     std::complex<float> execute(const float *in);

@@ -74,3 +74,54 @@ TEST(Afc, HoldsStillThroughFadesAndOnWideSeventyFiveBaudTones)
         EXPECT_LE(w.swings, 5) << s.baud << " baud";
     }
 }
+
+namespace {
+
+// Where AFC puts the tones when it first moves them, and when (seconds after the first sample),
+// fed as the engine feeds it: spectra over a full window of sound.
+struct FirstMove {
+    double markHz = 2125, seconds = -1;
+};
+
+FirstMove firstMove(const std::vector<float> &audio)
+{
+    Spectrum spectrum(551);
+    Afc afc(11025.0 / Spectrum::Size);
+    const Afc::Tones start{2125, 2295};
+    for (std::size_t n = 0; n < audio.size(); ++n)
+        if (spectrum.push(audio[n]) && spectrum.full()) {
+            const Afc::Tones tones = afc.update(spectrum.power(), start);
+            if (tones.markHz != start.markHz)
+                return {tones.markHz, double(n) / 11025};
+        }
+    return {};
+}
+
+} // namespace
+
+// A weak caller far off (-8 dB, 80 Hz): found within about a second of his first space tone and
+// moved to in one step, within a few Hz on average, not most of the way (which left the
+// receiver 16 Hz off, reading a weak signal badly while it crept the rest). Noise alone never
+// moves the tones.
+TEST(Afc, FindsAWeakCallerFarOffInOneStepAndNoiseNever)
+{
+    constexpr int Seeds = 6;
+    double error = 0;
+    for (unsigned seed = 1; seed <= Seeds; ++seed) {
+        channel::Settings s;
+        s.snrDb = -8;
+        s.offsetHz = 80;
+        s.seed = seed;
+        const FirstMove move = firstMove(channel::transmit("RYRYRYRY CQ CQ CQ DE ZZ9ZZZ K", s));
+        EXPECT_NEAR(move.markHz, 2205, 12) << "seed " << seed;
+        EXPECT_GT(move.seconds, s.leadSeconds) << "seed " << seed;
+        EXPECT_LT(move.seconds, s.leadSeconds + 1.2) << "seed " << seed;
+        error += std::fabs(move.markHz - 2205) / Seeds;
+    }
+    EXPECT_LT(error, 6) << "on average";
+    channel::Settings noise;
+    noise.snrDb = -100;
+    noise.leadSeconds = 120;
+    noise.seed = 7;
+    EXPECT_LT(firstMove(channel::transmit("", noise)).seconds, 0) << "noise moved the tones";
+}

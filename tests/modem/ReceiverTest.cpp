@@ -284,3 +284,49 @@ TEST(Receiver, AStrongSignalWithOneToneFarWeakerReadsExactly)
             << "mark " << markDb << " dB";
     }
 }
+
+// A caller off frequency whom AFC finds only some way into his call: what was heard before is
+// read again with the tones moved, so his first CQ is not lost (without that, these calls lose
+// the first few characters or the whole CQ, read from a wrong start bit). A second move soon
+// after reads nothing twice.
+TEST(Receiver, ACallerFoundLateIsReadFromHisFirstCharacter)
+{
+    const std::string call = "CQ CQ CQ DE ZZ9ZZZ ZZ9ZZZ K ";
+    const auto at = [](double seconds) { return std::size_t(seconds * Receiver::SampleRateHz); };
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        channel::Settings s;
+        s.snrDb = 0;
+        s.offsetHz = 80;
+        s.seed = seed;
+        const auto audio = channel::transmit(call, s);
+        Receiver receiver;
+        std::string text;
+        receiver.onCharacter = [&](char c) { text += c; };
+        // A second of mark before the call; the tones found 0.4 s into it, then moved on.
+        receiver.process(audio.data(), at(1.4));
+        receiver.retune(2185, 2355);
+        receiver.process(audio.data() + at(1.4), at(0.3));
+        receiver.retune(2205, 2375);
+        receiver.process(audio.data() + at(1.7), audio.size() - at(1.7));
+        const std::string read = cer::fold(text);
+        EXPECT_NE(read.find(cer::fold(call)), std::string::npos) << "seed " << seed << ": " << text;
+        EXPECT_EQ(read.find("CQ CQ CQ CQ"), std::string::npos) << "seed " << seed << ": " << text;
+    }
+}
+
+// A signal read well is not read again when the tones move far: it would print twice.
+TEST(Receiver, ASignalReadWellIsNotReadTwiceWhenTheTonesMove)
+{
+    channel::Settings s;
+    s.snrDb = 20;
+    const auto audio = channel::transmit(Contact, s);
+    const auto split = std::size_t(4 * Receiver::SampleRateHz);
+    Receiver receiver;
+    std::string text;
+    receiver.onCharacter = [&](char c) { text += c; };
+    receiver.process(audio.data(), split);
+    receiver.retune(2125 + 2 * Receiver::RereadMoveHz, 2295 + 2 * Receiver::RereadMoveHz);
+    receiver.retune(2125, 2295);
+    receiver.process(audio.data() + split, audio.size() - split);
+    EXPECT_EQ(cer::fold(text), cer::fold(Contact)) << text;
+}
