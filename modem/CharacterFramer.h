@@ -13,7 +13,11 @@
 // 1.5 long; its gains start as those of a line fitted to the frames so far, so that it follows
 // a new sender at once, and settle to small ones. The stop bits a cadence shows while it holds
 // on clear frames are kept through pauses: the interval around a pause (a sender typing as he
-// goes) is longer than his frames, and tells nothing of his stop bits.
+// goes) is longer than his frames, and tells nothing of his stop bits. A sender who does not
+// pause at all (text from a buffer, a contest exchange) is told from one who does by how often
+// his start bits read mark where they are due; he is read through a start bit that noise has
+// turned, where leaving the cadence would lose the character and more while the frames are
+// found again.
 // The sender's bit is measured, not assumed: a machine or a sound card a few percent off
 // speed puts the later bits of a frame well away from where the nominal bit does. It is
 // measured on each clear frame from where its transitions fall, and more surely from the
@@ -59,6 +63,7 @@ private:
     bool evaluate(double crossing);
     bool readExpected();
     double startClarity() const; // the start bits' squared mean over their variance lately
+    double bitClarity() const;   // the same of the code bits' sizes
     double bestStart(double from, double to) const;
     double fit(double start) const; // how clearly a frame starting there stands out
     void accept(double start);
@@ -77,8 +82,12 @@ private:
     double period_ = 0;                        // the cadence, in samples
     double learntPeriod_ = 0;                  // the cadence once it has held; kept through pauses
     double startMean_ = 0, startVariance_ = 0; // of the start bits read lately
+    double bitMean_ = 0, bitVariance_ = 0;     // of the code bits' sizes read lately
     int lock_ = 0;                             // frames read in cadence lately
     float amplitude_ = 0;
+    double pauseShare_ = 0;    // how often the start bit has read mark where it was due lately
+    bool pausing_ = true;      // the sender pauses between characters
+    bool readThrough_ = false; // the last frame was read through a start bit reading mark
     std::deque<Frame> frames_;
 };
 
