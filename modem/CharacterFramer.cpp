@@ -41,6 +41,10 @@ constexpr float MarkOnShare = 0.5f;
 // and better; over the last frames, each counting ClarityGain), and whose period lies within
 // LearnStopBits of a whole number of half bits.
 constexpr double LearnStartBits = 30, ClarityGain = 0.1, LearnStopBits = 0.1;
+// Nor are they learnt unless the code bits stand out of the noise too (bitClarity at least
+// LearnBits: about -9 dB and better): in the first frames of a signal the start bits' spread is
+// not known yet, and at -12 dB stop bits learnt from them were wrong for the rest of it.
+constexpr double LearnBits = 5;
 // The sender's bit is measured on frames whose bits all read at least this clearly, and
 // corrected by this share of what one frame shows; from the cadence, once it has held for
 // CadenceBitFrames, by CadenceBitGain of what the period shows. It stays within MaxSpeedError
@@ -263,7 +267,7 @@ bool CharacterFramer::readExpected()
         std::clamp(period_ + periodGain * (found - due), MinPeriodBits * T, MaxPeriodBits * T);
     // The stop bits, once the cadence has held on clear frames and lies close to a whole
     // number of half bits: a pause (a sender typing as he goes) does not change them.
-    if (lock_ >= LockedFrames && startClarity() >= LearnStartBits) {
+    if (lock_ >= LockedFrames && startClarity() >= LearnStartBits && bitClarity() >= LearnBits) {
         const double stop = std::clamp(std::round(2 * (period_ / T - 6)) / 2, 1.0, 2.0);
         if (std::fabs(period_ / T - 6 - stop) < LearnStopBits)
             learntPeriod_ = (6 + stop) * T;
@@ -296,17 +300,24 @@ void CharacterFramer::accept(double start)
     Frame frame;
     frame.start = start;
     float size = 0;
+    if (bitMean_ == 0) {
+        // The first frame of a signal: its own bits' spread.
+        double m = 0, m2 = 0;
+        for (int k = 1; k <= 5; ++k) {
+            const double d = std::fabs(at(start + (k + 0.5) * T));
+            m += d / 5;
+            m2 += d * d / 5;
+        }
+        bitMean_ = m;
+        bitVariance_ = std::max(m2 - m * m, 0.0);
+    }
     for (int k = 1; k <= 5; ++k) {
         const float d = at(start + (k + 0.5) * T);
         frame.bits[std::size_t(k - 1)] = d;
         size += std::fabs(d);
-        if (bitMean_ == 0) {
-            bitMean_ = std::fabs(d);
-        } else {
-            bitMean_ += BitClarityGain * (std::fabs(d) - bitMean_);
-            bitVariance_ += BitClarityGain *
-                            ((std::fabs(d) - bitMean_) * (std::fabs(d) - bitMean_) - bitVariance_);
-        }
+        bitMean_ += BitClarityGain * (std::fabs(d) - bitMean_);
+        bitVariance_ +=
+            BitClarityGain * ((std::fabs(d) - bitMean_) * (std::fabs(d) - bitMean_) - bitVariance_);
         if (d > 0)
             frame.code |= std::uint8_t(1 << (k - 1));
     }
