@@ -30,12 +30,12 @@ constexpr double PauseGain = 0.02, PausingOn = 0.25, PausingOff = 0.15, Starting
 // A sender who does not pause is read through a start bit that reads mark, where the bits are
 // not clear of the noise (the code bits' sizes' squared mean under NoisyBits times their
 // variance: about -8 dB and worse; 40 at -2 dB, 15 at -6 dB, 4 at -10 dB; each bit counting
-// BitClarityGain), unless the line reads mark on from it (over the start bit and the two bits
-// after it, by MarkOnShare of the typical decision on average) or the last frame's start bit
-// read mark too: he has stopped, or the cadence has slipped. Where the bits are clear, noise
-// seldom turns a start bit, and one reading mark is a pause.
+// BitClarityGain), unless the last frame's start bit read mark too: he has stopped, or the
+// cadence has slipped. (Leaving the cadence also where the line read mark on over the start bit
+// and the two bits after it lost more in deep noise than it saved: the search that follows
+// finds the frames again only after a few wrong ones.) Where the bits are clear, noise seldom
+// turns a start bit, and one reading mark is a pause.
 constexpr double NoisyBits = 8, BitClarityGain = 0.02;
-constexpr float MarkOnShare = 0.5f;
 // The sender's stop bits are learnt from a cadence whose start bits stand clearly out of the
 // noise: the square of their mean at least LearnStartBits times their variance (about -2 dB
 // and better; over the last frames, each counting ClarityGain), and whose period lies within
@@ -255,8 +255,7 @@ bool CharacterFramer::readExpected()
     pauseShare_ += PauseGain * ((startReadsMark ? 1.0 : 0.0) - pauseShare_);
     bool stopped = startReadsMark;
     if (!pausing_ && bitClarity() < NoisyBits) {
-        const float markOn = (at(start + 0.5 * T) + at(start + 1.5 * T) + at(start + 2.5 * T)) / 3;
-        stopped = startReadsMark && (markOn > MarkOnShare * amplitude_ || readThrough_);
+        stopped = startReadsMark && readThrough_;
         readThrough_ = startReadsMark && !stopped;
     } else {
         readThrough_ = false;
