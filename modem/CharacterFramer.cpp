@@ -25,8 +25,11 @@ constexpr float StoppedShare = 0.25f;
 // the cadence put them lately (each frame counting PauseGain). A sender typing as he goes shows
 // it at about two characters in five; one sending from a buffer never, so that only noise makes
 // it: about one in forty at -10 dB, one in ten at -12 dB. Over PausingOn he is taken to pause,
-// under PausingOff not; a new signal is taken to pause until it has shown otherwise.
-constexpr double PauseGain = 0.02, PausingOn = 0.25, PausingOff = 0.15, StartingPauses = 0.3;
+// under PausingOff not; a new signal is taken not to pause until it shows otherwise. (Taken
+// to pause, a steady sender at -12 dB was read for a minute and more before his start bits,
+// whose false stops sent the framer off into wrong cadences, showed that he did not; where the
+// bits are clear, below, it makes no difference.)
+constexpr double PauseGain = 0.02, PausingOn = 0.25, PausingOff = 0.15, StartingPauses = 0.2;
 // A sender who does not pause is read through a start bit that reads mark, where the bits are
 // not clear of the noise (the code bits' sizes' squared mean under NoisyBits times their
 // variance: about -8 dB and worse; 40 at -2 dB, 15 at -6 dB, 4 at -10 dB; each bit counting
@@ -80,7 +83,7 @@ void CharacterFramer::reset()
     period_ = FrameBits * bit_;
     scanFrom_ = now_ + 2;
     pauseShare_ = StartingPauses;
-    pausing_ = true;
+    pausing_ = false;
     readThrough_ = false;
 }
 
