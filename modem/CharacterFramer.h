@@ -86,7 +86,7 @@ private:
     int lock_ = 0;                             // frames read in cadence lately
     float amplitude_ = 0;
     double pauseShare_ = 0;    // how often the start bit has read mark where it was due lately
-    bool pausing_ = false;      // the sender pauses between characters
+    bool pausing_ = false;     // the sender pauses between characters
     bool readThrough_ = false; // the last frame was read through a start bit reading mark
     std::deque<Frame> frames_;
 };
