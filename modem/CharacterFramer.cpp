@@ -11,9 +11,10 @@ constexpr double SearchBits = 0.5;    // the start is sought within this of the 
 constexpr double NextStartBits = 7.0; // the next crossing lies at least this after a start
 constexpr double FrameBits = 7.5;     // start, 5 code bits, 1.5 stop bits
 constexpr double MinPeriodBits = 6.7, MaxPeriodBits = 8.6; // 1 to 2 stop bits and a little
-constexpr double CadenceBits = 0.3;    // a frame in cadence starts within this of its due time
-constexpr double ProbeBits = 0.65;     // the second frame: 1 to 2 stop bits after the first
-constexpr double OtherStopBits = 0.35; // an interval this far from 7.5 bits: other stop bits
+constexpr double CadenceBits = 0.3;         // a frame in cadence starts within this of its due time
+constexpr double ProbeBits = 0.65;          // the second frame: 1 to 2 stop bits after the first
+constexpr double OtherStopBits = 0.35;      // an interval this far from 7.5 bits: other stop bits
+constexpr double NoisyOtherStopBits = 0.45; // the same where the bits are noisy (NoisyBits)
 // The flywheel's corrections; the period's is enough to follow a sender 1.2% off speed (46 or
 // 45 baud for 45.45), and small enough that noise hardly moves it (the decoder table's steady
 // noise rows read as well as with half of it).
@@ -229,8 +230,10 @@ bool CharacterFramer::readExpected()
             return true;
         }
         // Under noise the interval wanders by a few tenths of a bit: only one clearly off the
-        // usual 1.5 stop bits is taken for another stop length.
-        period_ = std::fabs(interval - FrameBits * T) < OtherStopBits * T
+        // usual 1.5 stop bits is taken for another stop length. In deep noise it wanders
+        // further, and a steady 1.5 stop bits taken for 2 cost the frames that followed.
+        const double other = bitClarity() < NoisyBits ? NoisyOtherStopBits : OtherStopBits;
+        period_ = std::fabs(interval - FrameBits * T) < other * T
                       ? FrameBits * T
                       : std::clamp(std::round(interval / (0.5 * T)) * 0.5 * T, MinPeriodBits * T,
                                    MaxPeriodBits * T);
