@@ -40,6 +40,13 @@ constexpr double PauseGain = 0.02, PausingOn = 0.25, PausingOff = 0.15, Starting
 // finds the frames again only after a few wrong ones.) Where the bits are clear, noise seldom
 // turns a start bit, and one reading mark is a pause.
 constexpr double NoisyBits = 8, BitClarityGain = 0.02;
+
+// Moves a running mean and variance towards a new value by `gain`.
+void follow(double &mean, double &variance, double value, double gain)
+{
+    mean += gain * (value - mean);
+    variance += gain * ((value - mean) * (value - mean) - variance);
+}
 // The sender's stop bits are learnt from a cadence whose start bits stand clearly out of the
 // noise: the square of their mean at least LearnStartBits times their variance (about -2 dB
 // and better; over the last frames, each counting ClarityGain), and whose period lies within
@@ -305,39 +312,34 @@ void CharacterFramer::accept(double start)
     Frame frame;
     frame.start = start;
     float size = 0;
-    if (bitMean_ == 0) {
-        // The first frame of a signal: its own bits' spread.
-        double m = 0, m2 = 0;
-        for (int k = 1; k <= 5; ++k) {
-            const double d = std::fabs(at(start + (k + 0.5) * T));
-            m += d / 5;
-            m2 += d * d / 5;
-        }
-        bitMean_ = m;
-        bitVariance_ = std::max(m2 - m * m, 0.0);
-    }
     for (int k = 1; k <= 5; ++k) {
         const float d = at(start + (k + 0.5) * T);
         frame.bits[std::size_t(k - 1)] = d;
         size += std::fabs(d);
-        bitMean_ += BitClarityGain * (std::fabs(d) - bitMean_);
-        bitVariance_ +=
-            BitClarityGain * ((std::fabs(d) - bitMean_) * (std::fabs(d) - bitMean_) - bitVariance_);
         if (d > 0)
             frame.code |= std::uint8_t(1 << (k - 1));
     }
+    if (bitMean_ == 0) {
+        // The first frame of a signal: its own bits' spread.
+        double m = 0, m2 = 0;
+        for (float d : frame.bits) {
+            m += std::fabs(d) / 5;
+            m2 += double(d) * double(d) / 5;
+        }
+        bitMean_ = m;
+        bitVariance_ = std::max(m2 - m * m, 0.0);
+    }
+    for (float d : frame.bits)
+        follow(bitMean_, bitVariance_, std::fabs(d), BitClarityGain);
     size /= 5;
     amplitude_ = amplitude_ > 0 ? amplitude_ + 0.2f * (size - amplitude_) : size;
     // A start bit read through tells nothing of how clear the start bits are.
-    const double startBit = at(start + 0.5 * T);
-    if (readThrough_) {
-        // kept out of the start bits' clarity
-    } else if (startMean_ == 0) {
-        startMean_ = startBit; // the first frame of a signal: taken to be clear
-    } else {
-        startMean_ += ClarityGain * (startBit - startMean_);
-        startVariance_ +=
-            ClarityGain * ((startBit - startMean_) * (startBit - startMean_) - startVariance_);
+    if (!readThrough_) {
+        const double startBit = at(start + 0.5 * T);
+        if (startMean_ == 0)
+            startMean_ = startBit; // the first frame of a signal: taken to be clear
+        else
+            follow(startMean_, startVariance_, startBit, ClarityGain);
     }
     for (float &b : frame.bits)
         b /= std::max(amplitude_, 1e-12f);
