@@ -23,6 +23,12 @@ constexpr double StartingDeficit = 0.3;
 constexpr double MaxSnr = 1000;  // beyond, the other tone's channel holds more than noise
 constexpr double MaxDeficit = 5; // one frame's counts no more than this in the average
 
+// The reading with levels taken near each bit: how far (in bits) a neighbour's weight falls by
+// e, and the weight at which a tone's level counts as fairly known (1 - 1/e).
+constexpr double LevelSpanBits = 1.5;
+constexpr double KnownWeight = 1;
+constexpr double MaxPreviousBits = 10; // the last frame's bits count when no older than this
+
 using Tones = std::array<bool, Bits>;
 
 Tones tonesOf(int code)
@@ -60,6 +66,44 @@ std::array<float, 5> perBitLikelihoods(const std::array<std::complex<double>, Bi
     return bits;
 }
 
+// A bit sampled where a frame was read: its time (samples), each tone's size, and whether its
+// tone is known or taken to be mark.
+struct NearBit {
+    double at = 0, mark = 0, space = 0;
+    bool isMark = false;
+};
+
+// Each code bit's log-likelihood ratio with the tones' levels taken near it (see
+// Result::local). bits: the frame's eight bits and, after them, the last frame's; var: the
+// noise's per-component variance; bit: a bit's length in samples.
+std::array<float, 5> localLikelihoods(const std::vector<NearBit> &bits, double var, double bit)
+{
+    std::array<float, 5> out{};
+    for (std::size_t b = 0; b < 5; ++b) {
+        const NearBit &self = bits[b + 2];
+        double markWeight = 0, markSum = 0, spaceWeight = 0, spaceSum = 0;
+        for (std::size_t k = 0; k < bits.size(); ++k) {
+            if (k == b + 2)
+                continue;
+            const double w = std::exp(-std::fabs(bits[k].at - self.at) / (LevelSpanBits * bit));
+            if (bits[k].isMark) {
+                markWeight += w;
+                markSum += w * bits[k].mark;
+            } else {
+                spaceWeight += w;
+                spaceSum += w * bits[k].space;
+            }
+        }
+        const double markLevel = markWeight > 0 ? markSum / markWeight : 0;
+        const double spaceLevel = spaceWeight > 0 ? spaceSum / spaceWeight : 0;
+        const double markKnown = 1 - std::exp(-markWeight / KnownWeight);
+        const double spaceKnown = 1 - std::exp(-spaceWeight / KnownWeight);
+        out[b] = float(markKnown * toneLikelihood(self.mark, markLevel, var) -
+                       spaceKnown * toneLikelihood(self.space, spaceLevel, var));
+    }
+    return out;
+}
+
 } // namespace
 
 CoherentFrameDetector::CoherentFrameDetector(double sampleRateHz, unsigned decimation,
@@ -79,6 +123,7 @@ void CoherentFrameDetector::setSamplesPerBit(double samplesPerBit)
 
 void CoherentFrameDetector::reset()
 {
+    previous_ = {};
     tracking_ = false;
     coherence_ = 0;
     deficit_ = 0;
@@ -228,6 +273,26 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
     }
     best.snr = off > 0 ? on / off : 1e6;
     best.perBit = perBitLikelihoods(mark, space);
+    {
+        std::vector<NearBit> near;
+        near.reserve(2 * Bits);
+        double noise = 0;
+        for (std::size_t k = 0; k < Bits; ++k) {
+            const double m = std::abs(mark[k]), s = std::abs(space[k]);
+            const bool isMark = k == 1 ? false : k == 0 || k == Bits - 1 || m > s;
+            near.push_back({start + (double(k) - 0.5) * T, m, s, isMark});
+            noise += isMark ? s * s : m * m;
+        }
+        // The last frame's code and stop bits, where they do not overlap this frame's.
+        for (std::size_t k = 2; k < Bits; ++k) {
+            const ReadBit &p = previous_[k];
+            if (p.at < start - T && p.at > start - MaxPreviousBits * T)
+                near.push_back({p.at, p.mark, p.space, k == Bits - 1 || p.mark > p.space});
+        }
+        best.local = localLikelihoods(near, std::max(0.5 * noise / Bits, 1e-20), T);
+        for (std::size_t k = 0; k < Bits; ++k)
+            previous_[k] = {near[k].at, near[k].mark, near[k].space};
+    }
     // Judged where the codes were compared: an error not yet followed shows here.
     best.coherence = bitSizes > 0 ? std::min(1.0, bestMetric / bitSizes) : 0;
 

@@ -56,6 +56,12 @@ public:
         // bits among them; the noise from the tone that trails). In a fade these follow the
         // tones within the frame, where levels tracked from the frames before lag behind.
         std::array<float, 5> perBit{};
+        // The same with each tone's level taken near the bit: from the bits around it that the
+        // tone leads, in this frame and the one before, the nearer the more. A tone that
+        // leads none of them near the bit counts for less, its level being little known. In a
+        // notch that sweeps across the tones, a tone's level changes within a frame and a tone
+        // may be gone for bits on end; a bit is then read by what is known of the other tone.
+        std::array<float, 5> local{};
     };
     // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
     // counted from the first push, with bits `bit` samples long (the sender's, as measured);
@@ -91,6 +97,12 @@ private:
     unsigned decimation_;
     double samplesPerBit_ = 0;
     std::vector<Sample> ring_;
+    // The last frame's bits as read: where they were sampled and each tone's size there.
+    struct ReadBit {
+        double at = -1e300;
+        double mark = 0, space = 0;
+    };
+    std::array<ReadBit, 8> previous_{};
     long long count_ = 0;
     bool tracking_ = false;
     double trackedMarkHz_ = 0, trackedSpaceHz_ = 0; // where the signal's tones are thought to be

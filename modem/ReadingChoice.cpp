@@ -1,5 +1,7 @@
 #include "ReadingChoice.h"
 
+#include <algorithm>
+
 namespace rtty {
 
 namespace {
@@ -17,8 +19,9 @@ std::uint8_t codeOf(const std::array<float, 5> &bits)
 
 std::uint8_t ReadingChoice::choose(const Frame &frame,
                                    const CoherentFrameDetector::Result &coherent, bool trusted,
-                                   double recentDeficit, float level)
+                                   double recentDeficit, const ToneLevels &levels)
 {
+    const float level = std::max(levels.mark, levels.space);
     longLevel_ = longLevel_ > 0 ? longLevel_ + LevelGain * (level - longLevel_) : level;
     const bool fade = level < FadeShare * longLevel_;
     if (trusted && !fade) {
@@ -28,7 +31,7 @@ std::uint8_t ReadingChoice::choose(const Frame &frame,
     if (trusted) {
         std::array<float, 5> sum{};
         for (std::size_t k = 0; k < 5; ++k)
-            sum[k] = coherent.bits[k] + LikelihoodWeight * coherent.perBit[k];
+            sum[k] = coherent.bits[k] + LikelihoodWeight * coherent.local[k];
         last_ = Reading::CoherentWithLikelihood;
         return codeOf(sum);
     }
@@ -42,6 +45,11 @@ std::uint8_t ReadingChoice::choose(const Frame &frame,
             last_ = Reading::Likelihood;
             return perBit;
         }
+    }
+    if (recentDeficit >= FadeDeficit && recentDeficit < NotchDeficit &&
+        std::min(levels.mark, levels.space) < NotchShare * level) {
+        last_ = Reading::Local;
+        return codeOf(coherent.local);
     }
     last_ = Reading::BitByBit;
     return frame.code;

@@ -121,9 +121,8 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
         // With ATC on every bit is decided by the per-bit likelihood (the framer's decisions
         // are that); with it off the reading is chosen frame by frame.
         const auto coherent = detector_.detect(frame->start, frame->bit);
-        const std::uint8_t chosen =
-            choice_.choose(*frame, coherent, detector_.trusted(), detector_.recentDeficit(),
-                           std::max(threshold_.markAmplitude(), threshold_.spaceAmplitude()));
+        const std::uint8_t chosen = choice_.choose(*frame, coherent, detector_.trusted(),
+                                                   detector_.recentDeficit(), levels);
         const std::uint8_t raw = settings_.atc ? frame->code : chosen;
         // A lost LTRS is guessed from the framer's bits; the other readings are sure enough of
         // their own codes that the guess costs more than it saves (the decoder table).

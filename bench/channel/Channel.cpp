@@ -148,6 +148,23 @@ std::vector<float> transmit(const std::string &text, const Settings &s)
         signal = std::move(faded);
     }
 
+    if (s.notch) {
+        const auto delay = std::size_t(std::lround(s.notch->delayMs / 1000 * s.sampleRateHz));
+        // Total mean power 1.
+        const double first = 1 / std::sqrt(1 + s.notch->secondPath * s.notch->secondPath);
+        const double second = first * s.notch->secondPath;
+        std::vector<cfloat> notched(count);
+        for (std::size_t n = 0; n < count; ++n) {
+            notched[n] = float(first) * signal[n];
+            if (n >= delay) {
+                const double turn = std::fmod(s.notch->rateHz * double(n) / s.sampleRateHz, 1.0);
+                notched[n] +=
+                    cfloat(std::polar(second, 2 * std::numbers::pi * turn)) * signal[n - delay];
+            }
+        }
+        signal = std::move(notched);
+    }
+
     double phase = 0;
     for (std::size_t n = 0; n < count; ++n) {
         const double t = double(n) / s.sampleRateHz;

@@ -1,9 +1,9 @@
 // A radio channel for test signals: an RTTY text made into an analytic FSK signal, then passed
-// through two-path fading, a frequency offset with drift, an optional interfering RTTY signal,
-// white noise at a stated SNR, and optionally static crashes. The sender may be off speed
-// (baud), switch between two free-running oscillators, or send one tone weaker than the other. SNR
-// is signal power over noise power in a 2500 Hz bandwidth. Everything is seeded, so a given set of
-// parameters always gives the same samples.
+// through two-path fading or a sweeping notch, a frequency offset with drift, an optional
+// interfering RTTY signal, white noise at a stated SNR, and optionally static crashes. The sender
+// may be off speed (baud), switch between two free-running oscillators, or send one tone weaker
+// than the other. SNR is signal power over noise power in a 2500 Hz bandwidth. Everything is
+// seeded, so a given set of parameters always gives the same samples.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,15 @@ namespace channel {
 struct Fading {
     double spreadHz = 1; // Doppler spread of each path (two-sigma width of its spectrum)
     double delayMs = 1;  // delay of the second path
+};
+
+// Two steady paths, the second delayed and turning against the first: a notch that sweeps
+// across the passband `rateHz` times a second, taking each tone in turn (with paths of equal
+// strength, wholly).
+struct Notch {
+    double rateHz = 1;
+    double delayMs = 1;
+    double secondPath = 1; // the second path's amplitude over the first's
 };
 
 struct Interferer {
@@ -42,6 +51,7 @@ struct Settings {
     double offsetHz = 0;  // the whole signal moved by this
     double driftHzPerSecond = 0;
     std::optional<Fading> fading;
+    std::optional<Notch> notch;
     std::optional<Interferer> interferer;
     std::optional<Impulses> impulses;
     bool phaseJumps = false; // tones from two free-running oscillators: a new phase at each change

@@ -1,7 +1,8 @@
 // tolmfsk-channel: writes the WAV of an RTTY text sent through a simulated radio channel.
 //
 //   tolmfsk-channel --out FILE.wav [--text TEXT | --text-file FILE] [--snr DB] [--offset HZ]
-//                   [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS] [--interferer DB,OFFSET_HZ]
+//                   [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS] [--notch RATE_HZ,DELAY_MS]
+//                   [--interferer DB,OFFSET_HZ]
 //                   [--mark HZ] [--shift HZ] [--baud B] [--reverse] [--rate HZ] [--seed N]
 //                   [--phase-jumps] [--mark-db DB] [--impulses PER_S,DB,MS] [--stop-bits N]
 //                   [--typed] [--level DB]
@@ -19,6 +20,7 @@ int usage()
 {
     std::fputs("usage: tolmfsk-channel --out FILE.wav [--text TEXT | --text-file FILE] [--snr DB]\n"
                "  [--offset HZ] [--drift HZ_PER_S] [--fading SPREAD_HZ,DELAY_MS]\n"
+               "  [--notch RATE_HZ,DELAY_MS]\n"
                "  [--interferer DB,OFFSET_HZ] [--mark HZ] [--shift HZ] [--baud B] [--reverse]\n"
                "  [--rate HZ] [--seed N] [--phase-jumps] [--mark-db DB]\n"
                "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2] [--typed] [--level DB]\n",
@@ -88,6 +90,8 @@ int main(int argc, char *argv[])
             ok = number(value, a) && (settings.seed = std::uint32_t(a), true);
         else if (option == "--fading")
             ok = pair(value, a, b) && (settings.fading = channel::Fading{a, b}, true);
+        else if (option == "--notch")
+            ok = pair(value, a, b) && (settings.notch = channel::Notch{a, b}, true);
         else if (option == "--stop-bits")
             ok = number(value, settings.stopBits) &&
                  (settings.stopBits == 1 || settings.stopBits == 1.5 || settings.stopBits == 2);

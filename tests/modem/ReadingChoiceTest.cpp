@@ -26,6 +26,7 @@ CoherentFrameDetector::Result coherentUnsure()
     r.code = 0x1f;
     r.bits = {5, 60, 60, 60, 60};
     r.perBit = {-30, 20, 20, 20, 20};
+    r.local = r.perBit;
     return r;
 }
 
@@ -35,23 +36,25 @@ TEST(ReadingChoice, AFadeIsAFallFromTheSignalsOwnLevel)
 {
     ReadingChoice weak;
     for (int i = 0; i < 100; ++i) // a steady weak signal is no fade, however weak
-        EXPECT_EQ(weak.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, 0.05f), 0x1f);
+        EXPECT_EQ(weak.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {0.05f, 0.05f}),
+                  0x1f);
     EXPECT_EQ(weak.lastReading(), ReadingChoice::Reading::Coherent);
 
     ReadingChoice fading;
     for (int i = 0; i < 100; ++i)
-        fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, 1.0f);
-    // A quarter of the level of the last frames: the per-bit likelihoods count beside the
-    // coherent reader's, and the sure bit wins.
-    EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, 0.25f), 0x1e);
+        fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {1, 1});
+    // A quarter of the level of the last frames: the per-bit likelihoods (levels taken near
+    // each bit) count beside the coherent reader's, and the sure bit wins.
+    EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {0.25f, 0.25f}), 0x1e);
     EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::CoherentWithLikelihood);
     // Not trusted in the fade: the per-bit likelihood reading, unless the frames lately were
     // far from coherent (flutter), where it is the framer's bit-by-bit reading.
-    EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), false, 0.2, 0.25f), 0x1e);
+    EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), false, 0.2, {0.25f, 0.25f}),
+              0x1e);
     EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Likelihood);
     Frame fluttering = frameSureOfSpace();
     fluttering.code = 0x0e;
-    EXPECT_EQ(fading.choose(fluttering, coherentUnsure(), false, 2.5, 0.25f), 0x0e);
+    EXPECT_EQ(fading.choose(fluttering, coherentUnsure(), false, 2.5, {0.25f, 0.25f}), 0x0e);
     EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::BitByBit);
 }
 
@@ -62,6 +65,28 @@ TEST(ReadingChoice, TwoReadingsThatAgreeOutweighTheFramersOutsideAFade)
     f.code = 0x0e; // the framer's bits disagree with both
     CoherentFrameDetector::Result r = coherentUnsure();
     r.code = 0x1e;
-    EXPECT_EQ(choice.choose(f, r, false, 0.5, 1.0f), 0x1e);
+    EXPECT_EQ(choice.choose(f, r, false, 0.5, {1, 1}), 0x1e);
     EXPECT_EQ(choice.lastReading(), ReadingChoice::Reading::Agreed);
+}
+
+// Frames further short of coherence than slow fading leaves them, but not as far as flutter,
+// with one tone well under the other: a notch sweeping across the tones. The reading with
+// levels taken near each bit stands; with the tones level, or further from coherence, the
+// framer's.
+TEST(ReadingChoice, ANotchIsReadWithTheLevelsNearEachBit)
+{
+    Frame framer = frameSureOfSpace();
+    framer.code = 0x0e;
+    CoherentFrameDetector::Result r = coherentUnsure();
+    r.perBit = {30, 20, 20, 20, 20}; // the frame's own levels: LTRS, as the coherent reader
+    ReadingChoice choice;
+    for (int i = 0; i < 100; ++i)
+        choice.choose(framer, r, false, 2.0, {1, 1});
+    EXPECT_EQ(choice.choose(framer, r, false, 2.0, {1, 0.2f}), 0x1e);
+    EXPECT_EQ(choice.lastReading(), ReadingChoice::Reading::Local);
+    EXPECT_EQ(choice.choose(framer, r, false, 2.0, {0.2f, 1}), 0x1e);
+    EXPECT_EQ(choice.choose(framer, r, false, 2.0, {1, 0.8f}), 0x0e);
+    EXPECT_EQ(choice.lastReading(), ReadingChoice::Reading::BitByBit);
+    EXPECT_EQ(choice.choose(framer, r, false, 2.5, {1, 0.2f}), 0x0e);
+    EXPECT_EQ(choice.lastReading(), ReadingChoice::Reading::BitByBit);
 }
