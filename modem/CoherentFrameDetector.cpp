@@ -42,45 +42,57 @@ Tones tonesOf(int code)
     return isMark;
 }
 
-// Each code bit's log-likelihood ratio, mark over space, with each tone's amplitude taken from
-// the frame's own bits: the known stop and start bits and the code bits it leads.
-std::array<float, 5> perBitLikelihoods(const std::array<std::complex<double>, Bits> &mark,
-                                       const std::array<std::complex<double>, Bits> &space)
+// A frame's bits at their ends (see detect), each taken to be the tone it is known to be (the
+// stop bits, the start bit) or the tone that leads in it.
+std::array<ReadBit, Bits> readBits(const std::array<std::complex<double>, Bits> &mark,
+                                   const std::array<std::complex<double>, Bits> &space,
+                                   double start, double bit)
 {
-    double markSize = 0, spaceSize = 0, noise = 0;
-    int markBits = 0, spaceBits = 0;
+    std::array<ReadBit, Bits> bits{};
     for (std::size_t k = 0; k < Bits; ++k) {
         const double m = std::abs(mark[k]), s = std::abs(space[k]);
         const bool isMark = k == 1 ? false : k == 0 || k == Bits - 1 || m > s;
-        (isMark ? markSize : spaceSize) += isMark ? m : s;
-        ++(isMark ? markBits : spaceBits);
-        noise += isMark ? s * s : m * m;
+        bits[k] = {start + (double(k) - 0.5) * bit, m, s, isMark};
     }
-    markSize /= std::max(markBits, 1);
-    spaceSize /= std::max(spaceBits, 1);
-    const double var = std::max(0.5 * noise / Bits, 1e-20); // of each component
-    std::array<float, 5> bits{};
-    for (std::size_t b = 0; b < 5; ++b)
-        bits[b] = float(toneLikelihood(std::abs(mark[b + 2]), markSize, var) -
-                        toneLikelihood(std::abs(space[b + 2]), spaceSize, var));
     return bits;
 }
 
-// A bit sampled where a frame was read: its time (samples), each tone's size, and whether its
-// tone is known or taken to be mark.
-struct NearBit {
-    double at = 0, mark = 0, space = 0;
-    bool isMark = false;
-};
+// The noise's per-component variance in a frame, from the tone that trails in each bit.
+double noiseVariance(const std::array<ReadBit, Bits> &bits)
+{
+    double noise = 0;
+    for (const ReadBit &b : bits)
+        noise += b.isMark ? b.space * b.space : b.mark * b.mark;
+    return std::max(0.5 * noise / Bits, 1e-20);
+}
+
+// Each code bit's log-likelihood ratio, mark over space, with each tone's amplitude taken from
+// the frame's own bits: the known stop and start bits and the code bits it leads.
+std::array<float, 5> perBitLikelihoods(const std::array<ReadBit, Bits> &frame, double var)
+{
+    double markSize = 0, spaceSize = 0;
+    int markBits = 0, spaceBits = 0;
+    for (const ReadBit &b : frame) {
+        (b.isMark ? markSize : spaceSize) += b.isMark ? b.mark : b.space;
+        ++(b.isMark ? markBits : spaceBits);
+    }
+    markSize /= std::max(markBits, 1);
+    spaceSize /= std::max(spaceBits, 1);
+    std::array<float, 5> bits{};
+    for (std::size_t b = 0; b < 5; ++b)
+        bits[b] = float(toneLikelihood(frame[b + 2].mark, markSize, var) -
+                        toneLikelihood(frame[b + 2].space, spaceSize, var));
+    return bits;
+}
 
 // Each code bit's log-likelihood ratio with the tones' levels taken near it (see
 // Result::local). bits: the frame's eight bits and, after them, the last frame's; var: the
 // noise's per-component variance; bit: a bit's length in samples.
-std::array<float, 5> localLikelihoods(const std::vector<NearBit> &bits, double var, double bit)
+std::array<float, 5> localLikelihoods(const std::vector<ReadBit> &bits, double var, double bit)
 {
     std::array<float, 5> out{};
     for (std::size_t b = 0; b < 5; ++b) {
-        const NearBit &self = bits[b + 2];
+        const ReadBit &self = bits[b + 2];
         double markWeight = 0, markSum = 0, spaceWeight = 0, spaceSum = 0;
         for (std::size_t k = 0; k < bits.size(); ++k) {
             if (k == b + 2)
@@ -272,27 +284,17 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         off += std::norm(bestTones[k] ? space[k] : mark[k]);
     }
     best.snr = off > 0 ? on / off : 1e6;
-    best.perBit = perBitLikelihoods(mark, space);
-    {
-        std::vector<NearBit> near;
-        near.reserve(2 * Bits);
-        double noise = 0;
-        for (std::size_t k = 0; k < Bits; ++k) {
-            const double m = std::abs(mark[k]), s = std::abs(space[k]);
-            const bool isMark = k == 1 ? false : k == 0 || k == Bits - 1 || m > s;
-            near.push_back({start + (double(k) - 0.5) * T, m, s, isMark});
-            noise += isMark ? s * s : m * m;
-        }
-        // The last frame's code and stop bits, where they do not overlap this frame's.
-        for (std::size_t k = 2; k < Bits; ++k) {
-            const ReadBit &p = previous_[k];
-            if (p.at < start - T && p.at > start - MaxPreviousBits * T)
-                near.push_back({p.at, p.mark, p.space, k == Bits - 1 || p.mark > p.space});
-        }
-        best.local = localLikelihoods(near, std::max(0.5 * noise / Bits, 1e-20), T);
-        for (std::size_t k = 0; k < Bits; ++k)
-            previous_[k] = {near[k].at, near[k].mark, near[k].space};
-    }
+    // Read bit by bit: with the levels the frame shows, and with those near each bit, this
+    // frame's bits and the last frame's code and stop bits where they do not overlap them.
+    const std::array<ReadBit, Bits> frame = readBits(mark, space, start, T);
+    const double frameVar = noiseVariance(frame);
+    best.perBit = perBitLikelihoods(frame, frameVar);
+    std::vector<ReadBit> near(frame.begin(), frame.end());
+    for (std::size_t k = 2; k < Bits; ++k)
+        if (previous_[k].at < start - T && previous_[k].at > start - MaxPreviousBits * T)
+            near.push_back(previous_[k]);
+    best.local = localLikelihoods(near, frameVar, T);
+    previous_ = frame;
     // Judged where the codes were compared: an error not yet followed shows here.
     best.coherence = bitSizes > 0 ? std::min(1.0, bestMetric / bitSizes) : 0;
 

@@ -29,6 +29,15 @@ struct ToneLevels {
     float mark = 0, space = 0, noise = 0;
 };
 
+// One bit of a frame as the detector read it: where it was sampled (a sample index), each
+// tone's size there, and whether it is taken for mark (known for the stop and start bits,
+// otherwise the tone that leads).
+struct ReadBit {
+    double at = -1e300;
+    double mark = 0, space = 0;
+    bool isMark = false;
+};
+
 class CoherentFrameDetector {
 public:
     // samplesPerBit in decision samples; decimation: input samples a decision sample.
@@ -97,12 +106,7 @@ private:
     unsigned decimation_;
     double samplesPerBit_ = 0;
     std::vector<Sample> ring_;
-    // The last frame's bits as read: where they were sampled and each tone's size there.
-    struct ReadBit {
-        double at = -1e300;
-        double mark = 0, space = 0;
-    };
-    std::array<ReadBit, 8> previous_{};
+    std::array<ReadBit, 8> previous_{}; // the last frame's bits
     long long count_ = 0;
     bool tracking_ = false;
     double trackedMarkHz_ = 0, trackedSpaceHz_ = 0; // where the signal's tones are thought to be
