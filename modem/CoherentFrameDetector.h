@@ -56,14 +56,11 @@ public:
         double coherence = 0; // 0..1: the best code's coherent sums over its bits' sizes
         double snr = 0;       // the bits' power on their tone over the other tone's (noise)
         double deficit = 0;   // (1 - coherence) x snr: see TrustedDeficit
-        // Each code bit's log-likelihood ratio, mark over space: how much likelier the likeliest
-        // code with the bit mark is than the likeliest with it space (in units of a bit's size
-        // when the tones' levels are not known).
-        std::array<float, 5> bits{};
-        // The same read bit by bit: each code bit's log-likelihood ratio for two tones of the
-        // levels this frame shows (each tone's size in the bits it leads, the stop and start
-        // bits among them; the noise from the tone that trails). In a fade these follow the
-        // tones within the frame, where levels tracked from the frames before lag behind.
+        // Each code bit's log-likelihood ratio, mark over space, read bit by bit: each code bit's
+        // log-likelihood ratio for two tones of the levels this frame shows (each tone's size in
+        // the bits it leads, the stop and start bits among them; the noise from the tone that
+        // trails). In a fade these follow the tones within the frame, where levels tracked from the
+        // frames before lag behind.
         std::array<float, 5> perBit{};
         // The same with each tone's level taken near the bit: from the bits around it that the
         // tone leads, in this frame and the one before, the nearer the more. A tone that
@@ -71,6 +68,13 @@ public:
         // notch that sweeps across the tones, a tone's level changes within a frame and a tone
         // may be gone for bits on end; a bit is then read by what is known of the other tone.
         std::array<float, 5> local{};
+        // The whole frame read with each tone's gain let wander within it, as a fade turns it,
+        // rather than held: each code bit's log-likelihood ratio, how much likelier the
+        // likeliest code with the bit mark is than the likeliest with it space. The gains are
+        // taken to wander smoothly (a Gaussian process of a few bits' correlation time, each
+        // tone's mean power its level), so that a bit is read against its tone's gain as the
+        // neighbouring bits show it, phase and all, where the whole-frame sums hold it fixed.
+        std::array<float, 5> following{};
     };
     // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
     // counted from the first push, with bits `bit` samples long (the sender's, as measured);

@@ -29,11 +29,8 @@ std::uint8_t ReadingChoice::choose(const Frame &frame,
         return coherent.code;
     }
     if (trusted) {
-        std::array<float, 5> sum{};
-        for (std::size_t k = 0; k < 5; ++k)
-            sum[k] = coherent.bits[k] + LikelihoodWeight * coherent.local[k];
-        last_ = Reading::CoherentWithLikelihood;
-        return codeOf(sum);
+        last_ = Reading::Following;
+        return codeOf(coherent.following);
     }
     if (recentDeficit < FadeDeficit) {
         const std::uint8_t perBit = codeOf(coherent.perBit);
@@ -42,8 +39,8 @@ std::uint8_t ReadingChoice::choose(const Frame &frame,
             return perBit;
         }
         if (fade) {
-            last_ = Reading::Likelihood;
-            return perBit;
+            last_ = Reading::Following;
+            return codeOf(coherent.following);
         }
     }
     if (recentDeficit >= FadeDeficit && recentDeficit < NotchDeficit &&

@@ -1,15 +1,16 @@
-// Chooses, frame by frame, which reading of a character stands when ATC is off. Four readings
-// are at hand: the whole-frame coherent reader's, the framer's bit by bit (mark minus space),
-// the per-bit likelihood reading (each tone weighed by its level as the frame itself shows it)
-// and the same with each tone's level taken near the bit (see CoherentFrameDetector::Result).
+// Chooses, frame by frame, which reading of a character stands when ATC is off. Five readings
+// are at hand: the whole-frame coherent reader's, the same with each tone's gain let wander
+// within the frame, the framer's bit by bit (mark minus space), the per-bit likelihood reading
+// (each tone weighed by its level as the frame itself shows it) and the same with each tone's
+// level taken near the bit (see CoherentFrameDetector::Result).
 // - A steady signal whose frames add up coherently: the coherent reading, far the best in noise.
 // - The same in a fade (the signal's level well under what it has been lately): the received
-//   phase swings with the fade and the coherent reading loses its edge, while a tone faded into
-//   the noise is read best by its neighbours' levels. The coherent reading and the one with
-//   levels taken near each bit are added, bit by bit, as log-likelihood ratios.
+//   phase and level swing with the fade, and the whole-frame sums, which hold them fixed, lose
+//   their edge. The reading that lets each tone's gain wander stands: slow fading at +4 dB
+//   with about 40% fewer errors than the coherent reading and levels near each bit together.
 // - The coherent reader not trusted, but its frames lately fell short of coherence only a
 //   little (slow fading, not flutter): the code the coherent and the per-bit likelihood
-//   readings agree on; failing that, in a fade, the per-bit likelihood reading.
+//   readings agree on; failing that, in a fade, the reading that lets the gains wander.
 // - Further short of coherence, though not as far as flutter, with one tone well under the
 //   other (a notch sweeping across the tones, which turns the phase of the tone it takes):
 //   the reading with levels taken near each bit.
@@ -27,7 +28,7 @@ namespace rtty {
 class ReadingChoice {
 public:
     // How the last frame was read, for tests and the curious.
-    enum class Reading { Coherent, CoherentWithLikelihood, Agreed, Likelihood, Local, BitByBit };
+    enum class Reading { Coherent, Following, Agreed, Local, BitByBit };
 
     // levels: each tone's amplitude now (the noise is not used); recentDeficit: the coherent
     // reader's average shortfall from full coherence over the last frames
@@ -45,8 +46,6 @@ public:
     // The coherent reader's frames fell short of coherence by less than this lately: a fade
     // (slow fading stays near 0.2 between its fades; flutter keeps about 2.5).
     static constexpr double FadeDeficit = 1.5;
-    // The weight of the per-bit likelihood beside the coherent reader's in a fade.
-    static constexpr float LikelihoodWeight = 2;
     // A notch: frames lately short of coherence by less than this (between slow fading and
     // flutter; a notch sweeping at 1 to 2 Hz keeps them from 1.5 to 2.2), and the weaker tone
     // under this share of the stronger.

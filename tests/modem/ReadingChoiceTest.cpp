@@ -18,13 +18,13 @@ Frame frameSureOfSpace()
     return f;
 }
 
-// The coherent reader says LTRS, unsure of its first bit; read bit by bit, the frame is sure
-// that bit is space.
+// The coherent reader says LTRS; read with the gains let wander, and bit by bit, the frame's
+// first bit is space.
 CoherentFrameDetector::Result coherentUnsure()
 {
     CoherentFrameDetector::Result r;
     r.code = 0x1f;
-    r.bits = {5, 60, 60, 60, 60};
+    r.following = {-25, 60, 60, 60, 60};
     r.perBit = {-30, 20, 20, 20, 20};
     r.local = r.perBit;
     return r;
@@ -43,15 +43,16 @@ TEST(ReadingChoice, AFadeIsAFallFromTheSignalsOwnLevel)
     ReadingChoice fading;
     for (int i = 0; i < 100; ++i)
         fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {1, 1});
-    // A quarter of the level of the last frames: the per-bit likelihoods (levels taken near
-    // each bit) count beside the coherent reader's, and the sure bit wins.
+    // A quarter of the level of the last frames: the reading that lets the gains wander.
     EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {0.25f, 0.25f}), 0x1e);
-    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::CoherentWithLikelihood);
-    // Not trusted in the fade: the per-bit likelihood reading, unless the frames lately were
-    // far from coherent (flutter), where it is the framer's bit-by-bit reading.
-    EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), false, 0.2, {0.25f, 0.25f}),
-              0x1e);
-    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Likelihood);
+    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Following);
+    // Not trusted in the fade: the same, where the coherent and per-bit readings disagree,
+    // unless the frames lately were far from coherent (flutter): then the framer's bit by bit.
+    CoherentFrameDetector::Result disagreeing = coherentUnsure();
+    disagreeing.perBit = {30, -20, 20, 20, 20};
+    disagreeing.following = {-25, -20, 60, 60, 60};
+    EXPECT_EQ(fading.choose(frameSureOfSpace(), disagreeing, false, 0.2, {0.25f, 0.25f}), 0x1c);
+    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Following);
     Frame fluttering = frameSureOfSpace();
     fluttering.code = 0x0e;
     EXPECT_EQ(fading.choose(fluttering, coherentUnsure(), false, 2.5, {0.25f, 0.25f}), 0x0e);
