@@ -36,6 +36,10 @@ constexpr double MaxPreviousBits = 10; // the last frame's bits count when no ol
 // measured on slow fading at +4 and +10 dB, 1.5 reads best (1.25 and 2 about as well; 0.5 has
 // twice the errors).
 constexpr double ChannelSigmaHz = 1.5;
+// How many of the last frame's bits take part (its latest, clear of this frame): they tell
+// this frame's gains where a fade has taken them. Three read slow fading at +4 dB with about 8%
+// fewer errors and at +10 dB with about a third fewer than none; six, about as well.
+constexpr int FollowedLastBits = 3;
 
 using Tones = std::array<bool, Bits>;
 
@@ -138,13 +142,15 @@ std::array<float, 5> localLikelihoods(const std::vector<ReadBit> &bits, double v
 // The log-likelihood of a tone's phasors z in the bits a code gives it (times t, seconds; noise
 // of unit variance), the tone being there with a gain that wanders as a Gaussian process of
 // mean power `power`, over its being absent: z^H (I - M^-1) z - log det M, M = power R + I.
-double followingLikelihood(const std::array<std::complex<double>, Bits> &z,
-                           const std::array<double, Bits> &t, int n, double power)
+constexpr int MaxFollowed = 16; // a frame's bits and the last frame's that take part
+double followingLikelihood(const std::array<std::complex<double>, MaxFollowed> &z,
+                           const std::array<double, MaxFollowed> &t, int n, double power)
 {
     if (n == 0)
         return 0;
     constexpr double Spread =
         2 * std::numbers::pi * std::numbers::pi * ChannelSigmaHz * ChannelSigmaHz;
+    constexpr int Bits = MaxFollowed;
     std::array<double, Bits * Bits> lower{};
     double logDet = 0, whitened = 0, total = 0;
     std::array<std::complex<double>, Bits> w{};
@@ -192,6 +198,7 @@ void CoherentFrameDetector::setSamplesPerBit(double samplesPerBit)
 void CoherentFrameDetector::reset()
 {
     previous_ = {};
+    last_.valid = false;
     tracking_ = false;
     coherence_ = 0;
     deficit_ = 0;
@@ -302,12 +309,40 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         spacePower = sizes.space * sizes.space;
     }
     const double unit = 1 / std::sqrt(2 * followVar);
+    const double t0 = start - 0.5 * T;
+    const double sampleSeconds = double(decimation_) / fs_;
     auto following = [&](const Tones &isMark, double markHz, double spaceHz) {
         const double markStep = markTurn + 2 * std::numbers::pi * markHz * bitSeconds;
         const double spaceStep = spaceTurn + 2 * std::numbers::pi * spaceHz * bitSeconds;
-        std::array<std::complex<double>, Bits> zm{}, zs{};
-        std::array<double, Bits> tm{}, ts{};
+        std::array<std::complex<double>, MaxFollowed> zm{}, zs{};
+        std::array<double, MaxFollowed> tm{}, ts{};
         int nm = 0, ns = 0;
+        if (last_.valid) {
+            // The last frame's latest bits clear of this one, as it was read, their phase
+            // turns taken off back from this frame's first bit: a steady mark from the last
+            // frame's stop bit on.
+            double adv = markStep * (t0 - (last_.start + 6.5 * T)) / T;
+            int used = 0;
+            for (int j = Bits - 1; j >= 2 && used < FollowedLastBits; --j) {
+                const double tj = last_.start + (j - 0.5) * T;
+                if (j < Bits - 1)
+                    adv += last_.tones[std::size_t(j + 1)] ? markStep : spaceStep;
+                if (tj >= start - T)
+                    continue;
+                ++used;
+                const std::complex<double> turn = std::polar(unit, adv);
+                if (last_.tones[std::size_t(j)]) {
+                    zm[std::size_t(nm)] = last_.mark[std::size_t(j)] * turn;
+                    tm[std::size_t(nm++)] = (tj - t0) * sampleSeconds;
+                } else {
+                    zs[std::size_t(ns)] = last_.space[std::size_t(j)] * turn;
+                    ts[std::size_t(ns++)] = (tj - t0) * sampleSeconds;
+                }
+            }
+        }
+        // The likelihood of this frame's bits given the last frame's.
+        const double before = followingLikelihood(zm, tm, nm, markPower * unit * unit) +
+                              followingLikelihood(zs, ts, ns, spacePower * unit * unit);
         double phase = 0;
         for (std::size_t k = 0; k < Bits; ++k) {
             if (k > 0)
@@ -322,7 +357,7 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
             }
         }
         return followingLikelihood(zm, tm, nm, markPower * unit * unit) +
-               followingLikelihood(zs, ts, ns, spacePower * unit * unit);
+               followingLikelihood(zs, ts, ns, spacePower * unit * unit) - before;
     };
 
     // The likeliest code is read; the code adding up most coherently (the same one but in a
@@ -387,6 +422,16 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
             near.push_back(previous_[k]);
     best.local = localLikelihoods(near, frameVar, T);
     previous_ = frame;
+    {
+        int code = 0;
+        for (int b = 0; b < 5; ++b)
+            code |= best.following[std::size_t(b)] > 0 ? 1 << b : 0;
+        last_.tones = tonesOf(code);
+        last_.mark = mark;
+        last_.space = space;
+        last_.start = start;
+        last_.valid = true;
+    }
     // Judged where the codes were compared: an error not yet followed shows here.
     best.coherence = bitSizes > 0 ? std::min(1.0, bestMetric / bitSizes) : 0;
 

@@ -74,6 +74,7 @@ public:
         // taken to wander smoothly (a Gaussian process of a few bits' correlation time, each
         // tone's mean power its level), so that a bit is read against its tone's gain as the
         // neighbouring bits show it, phase and all, where the whole-frame sums hold it fixed.
+        // The last frame's latest bits take part, as that frame was read.
         std::array<float, 5> following{};
     };
     // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
@@ -111,6 +112,14 @@ private:
     double samplesPerBit_ = 0;
     std::vector<Sample> ring_;
     std::array<ReadBit, 8> previous_{}; // the last frame's bits
+    // The last frame's bits' phasors, the tones it was read to have (by the reading that
+    // follows the gains) and its start.
+    struct LastFrame {
+        std::array<std::complex<double>, 8> mark{}, space{};
+        std::array<bool, 8> tones{};
+        double start = 0;
+        bool valid = false;
+    } last_;
     long long count_ = 0;
     bool tracking_ = false;
     double trackedMarkHz_ = 0, trackedSpaceHz_ = 0; // where the signal's tones are thought to be
