@@ -142,40 +142,53 @@ std::array<float, 5> localLikelihoods(const std::vector<ReadBit> &bits, double v
 // The log-likelihood of a tone's phasors z in the bits a code gives it (times t, seconds; noise
 // of unit variance), the tone being there with a gain that wanders as a Gaussian process of
 // mean power `power`, over its being absent: z^H (I - M^-1) z - log det M, M = power R + I.
+// M depends on the bits' times alone, so it is factored once for the offsets tried.
 constexpr int MaxFollowed = 16; // a frame's bits and the last frame's that take part
-double followingLikelihood(const std::array<std::complex<double>, MaxFollowed> &z,
-                           const std::array<double, MaxFollowed> &t, int n, double power)
+struct GainFactor {
+    std::array<double, MaxFollowed * MaxFollowed> lower{}; // M's Cholesky factor
+    double logDet = 0;
+    int n = 0;
+};
+
+GainFactor factorGains(const std::array<double, MaxFollowed> &t, int n, double power)
 {
-    if (n == 0)
-        return 0;
     constexpr double Spread =
         2 * std::numbers::pi * std::numbers::pi * ChannelSigmaHz * ChannelSigmaHz;
     constexpr int Bits = MaxFollowed;
-    std::array<double, Bits * Bits> lower{};
-    double logDet = 0, whitened = 0, total = 0;
-    std::array<std::complex<double>, Bits> w{};
-    for (int i = 0; i < n; ++i) {
+    GainFactor f;
+    f.n = n;
+    for (int i = 0; i < n; ++i)
         for (int j = 0; j <= i; ++j) {
             const double dt = t[std::size_t(i)] - t[std::size_t(j)];
             double m = power * std::exp(-Spread * dt * dt) + (i == j ? 1 : 0);
             for (int k = 0; k < j; ++k)
-                m -= lower[std::size_t(i * Bits + k)] * lower[std::size_t(j * Bits + k)];
+                m -= f.lower[std::size_t(i * Bits + k)] * f.lower[std::size_t(j * Bits + k)];
             if (i == j) {
                 const double d = std::sqrt(std::max(m, 1e-12));
-                lower[std::size_t(i * Bits + i)] = d;
-                logDet += 2 * std::log(d);
+                f.lower[std::size_t(i * Bits + i)] = d;
+                f.logDet += 2 * std::log(d);
             } else {
-                lower[std::size_t(i * Bits + j)] = m / lower[std::size_t(j * Bits + j)];
+                f.lower[std::size_t(i * Bits + j)] = m / f.lower[std::size_t(j * Bits + j)];
             }
         }
+    return f;
+}
+
+double followingLikelihood(const std::array<std::complex<double>, MaxFollowed> &z,
+                           const GainFactor &f)
+{
+    constexpr int Bits = MaxFollowed;
+    double whitened = 0, total = 0;
+    std::array<std::complex<double>, Bits> w{};
+    for (int i = 0; i < f.n; ++i) {
         std::complex<double> v = z[std::size_t(i)];
         for (int k = 0; k < i; ++k)
-            v -= lower[std::size_t(i * Bits + k)] * w[std::size_t(k)];
-        w[std::size_t(i)] = v / lower[std::size_t(i * Bits + i)];
+            v -= f.lower[std::size_t(i * Bits + k)] * w[std::size_t(k)];
+        w[std::size_t(i)] = v / f.lower[std::size_t(i * Bits + i)];
         whitened += std::norm(w[std::size_t(i)]);
         total += std::norm(z[std::size_t(i)]);
     }
-    return total - whitened - logDet;
+    return total - whitened - f.logDet;
 }
 
 } // namespace
@@ -311,7 +324,14 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
     const double unit = 1 / std::sqrt(2 * followVar);
     const double t0 = start - 0.5 * T;
     const double sampleSeconds = double(decimation_) / fs_;
-    auto following = [&](const Tones &isMark, double markHz, double spaceHz) {
+    struct Factors {
+        GainFactor mark, space;
+        bool ready = false;
+    };
+    Factors lastFactors; // the last frame's bits alone, the same for every code
+    const double markUnitPower = markPower * unit * unit;
+    const double spaceUnitPower = spacePower * unit * unit;
+    auto following = [&](const Tones &isMark, double markHz, double spaceHz, Factors &factors) {
         const double markStep = markTurn + 2 * std::numbers::pi * markHz * bitSeconds;
         const double spaceStep = spaceTurn + 2 * std::numbers::pi * spaceHz * bitSeconds;
         std::array<std::complex<double>, MaxFollowed> zm{}, zs{};
@@ -341,8 +361,11 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
             }
         }
         // The likelihood of this frame's bits given the last frame's.
-        const double before = followingLikelihood(zm, tm, nm, markPower * unit * unit) +
-                              followingLikelihood(zs, ts, ns, spacePower * unit * unit);
+        if (!lastFactors.ready)
+            lastFactors = {factorGains(tm, nm, markUnitPower), factorGains(ts, ns, spaceUnitPower),
+                           true};
+        const double before =
+            followingLikelihood(zm, lastFactors.mark) + followingLikelihood(zs, lastFactors.space);
         double phase = 0;
         for (std::size_t k = 0; k < Bits; ++k) {
             if (k > 0)
@@ -356,8 +379,11 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
                 ts[std::size_t(ns++)] = double(k) * bitSeconds;
             }
         }
-        return followingLikelihood(zm, tm, nm, markPower * unit * unit) +
-               followingLikelihood(zs, ts, ns, spacePower * unit * unit) - before;
+        if (!factors.ready)
+            factors = {factorGains(tm, nm, markUnitPower), factorGains(ts, ns, spaceUnitPower),
+                       true};
+        return followingLikelihood(zm, factors.mark) + followingLikelihood(zs, factors.space) -
+               before;
     };
 
     // The likeliest code is read; the code adding up most coherently (the same one but in a
@@ -371,11 +397,12 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         double likeliest = -1e300;
         double &followed = codeFollowing[std::size_t(code)];
         followed = -1e300;
+        Factors factors; // this code's bits' times, the same at every offset
         for (double offset : SearchHz) {
             const Sums s = sums(isMark, markCentre + offset, spaceCentre + offset);
             likeliest = std::max(likeliest, likelihood(s));
-            followed =
-                std::max(followed, following(isMark, markCentre + offset, spaceCentre + offset));
+            followed = std::max(
+                followed, following(isMark, markCentre + offset, spaceCentre + offset, factors));
             if (s.mark + s.space > bestMetric) {
                 bestMetric = s.mark + s.space;
                 bestTones = isMark;
