@@ -241,7 +241,7 @@ std::complex<double> CoherentFrameDetector::at(double index, bool mark) const
     return (va + f * (vb - va)) * std::polar(1.0, phase);
 }
 
-CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double bit)
+CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double bit, bool follow)
 {
     if (count_ == 0)
         return {};
@@ -401,8 +401,9 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         for (double offset : SearchHz) {
             const Sums s = sums(isMark, markCentre + offset, spaceCentre + offset);
             likeliest = std::max(likeliest, likelihood(s));
-            followed = std::max(
-                followed, following(isMark, markCentre + offset, spaceCentre + offset, factors));
+            if (follow)
+                followed = std::max(followed, following(isMark, markCentre + offset,
+                                                        spaceCentre + offset, factors));
             if (s.mark + s.space > bestMetric) {
                 bestMetric = s.mark + s.space;
                 bestTones = isMark;
@@ -419,7 +420,7 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
             double &f = followed[std::size_t((code >> b) & 1)];
             f = std::max(f, codeFollowing[std::size_t(code)]);
         }
-        best.following[std::size_t(b)] = float(followed[1] - followed[0]);
+        best.following[std::size_t(b)] = follow ? float(followed[1] - followed[0]) : 0.0f;
     }
     // This frame's errors of both tones, for the code read.
     double measuredMark = markCentre, measuredSpace = spaceCentre, measuredMetric = -1;
@@ -450,9 +451,12 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
     best.local = localLikelihoods(near, frameVar, T);
     previous_ = frame;
     {
-        int code = 0;
-        for (int b = 0; b < 5; ++b)
-            code |= best.following[std::size_t(b)] > 0 ? 1 << b : 0;
+        int code = best.code;
+        if (follow) {
+            code = 0;
+            for (int b = 0; b < 5; ++b)
+                code |= best.following[std::size_t(b)] > 0 ? 1 << b : 0;
+        }
         last_.tones = tonesOf(code);
         last_.mark = mark;
         last_.space = space;

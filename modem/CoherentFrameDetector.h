@@ -79,8 +79,9 @@ public:
     };
     // The frame whose start crossing (as the framer places it) lies at `start`, a sample index
     // counted from the first push, with bits `bit` samples long (the sender's, as measured);
-    // the whole frame must have been pushed.
-    Result detect(double start, double bit);
+    // the whole frame must have been pushed. follow: whether `following` is wanted (it costs
+    // the most of the readings; zero when not).
+    Result detect(double start, double bit, bool follow = true);
 
     // Whether the frames read lately added up coherently enough to trust the detector: close to
     // fully, and no further short of it than their signal-to-noise ratio explains.

@@ -17,6 +17,13 @@ std::uint8_t codeOf(const std::array<float, 5> &bits)
 }
 } // namespace
 
+bool ReadingChoice::fadeAt(const ToneLevels &levels) const
+{
+    const float level = std::max(levels.mark, levels.space);
+    const float longLevel = longLevel_ > 0 ? longLevel_ + LevelGain * (level - longLevel_) : level;
+    return level < FadeShare * longLevel;
+}
+
 std::uint8_t ReadingChoice::choose(const Frame &frame,
                                    const CoherentFrameDetector::Result &coherent, bool trusted,
                                    double recentDeficit, const ToneLevels &levels)

@@ -37,6 +37,9 @@ public:
                         bool trusted, double recentDeficit, const ToneLevels &levels);
 
     Reading lastReading() const { return last_; }
+    // Whether the next frame, with the tones at these levels, is read in a fade: only then is
+    // the reading that lets the gains wander wanted.
+    bool fadeAt(const ToneLevels &levels) const;
     void reset() { longLevel_ = 0; }
 
     // A fade: the level under this share of the level over the last few dozen frames (0.6

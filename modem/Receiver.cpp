@@ -120,7 +120,8 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
         quality_.push(frame->bits);
         // With ATC on every bit is decided by the per-bit likelihood (the framer's decisions
         // are that); with it off the reading is chosen frame by frame.
-        const auto coherent = detector_.detect(frame->start, frame->bit);
+        const auto coherent =
+            detector_.detect(frame->start, frame->bit, !settings_.atc && choice_.fadeAt(levels));
         const std::uint8_t chosen = choice_.choose(*frame, coherent, detector_.trusted(),
                                                    detector_.recentDeficit(), levels);
         const std::uint8_t raw = settings_.atc ? frame->code : chosen;
