@@ -451,13 +451,7 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
     best.local = localLikelihoods(near, frameVar, T);
     previous_ = frame;
     {
-        int code = best.code;
-        if (follow) {
-            code = 0;
-            for (int b = 0; b < 5; ++b)
-                code |= best.following[std::size_t(b)] > 0 ? 1 << b : 0;
-        }
-        last_.tones = tonesOf(code);
+        last_.tones = tonesOf(follow ? codeOf(best.following) : best.code);
         last_.mark = mark;
         last_.space = space;
         last_.start = start;

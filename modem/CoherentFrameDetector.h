@@ -38,6 +38,17 @@ struct ReadBit {
     bool isMark = false;
 };
 
+// The code whose bits are mark where a code bit's log-likelihood ratio (mark over space) is
+// positive.
+inline std::uint8_t codeOf(const std::array<float, 5> &bits)
+{
+    std::uint8_t code = 0;
+    for (std::size_t k = 0; k < 5; ++k)
+        if (bits[k] > 0)
+            code |= std::uint8_t(1 << k);
+    return code;
+}
+
 class CoherentFrameDetector {
 public:
     // samplesPerBit in decision samples; decimation: input samples a decision sample.
@@ -56,11 +67,10 @@ public:
         double coherence = 0; // 0..1: the best code's coherent sums over its bits' sizes
         double snr = 0;       // the bits' power on their tone over the other tone's (noise)
         double deficit = 0;   // (1 - coherence) x snr: see TrustedDeficit
-        // Each code bit's log-likelihood ratio, mark over space, read bit by bit: each code bit's
-        // log-likelihood ratio for two tones of the levels this frame shows (each tone's size in
-        // the bits it leads, the stop and start bits among them; the noise from the tone that
-        // trails). In a fade these follow the tones within the frame, where levels tracked from the
-        // frames before lag behind.
+        // Each code bit's log-likelihood ratio, mark over space, read bit by bit for two tones of
+        // the levels this frame shows (each tone's size in the bits it leads, the stop and start
+        // bits among them; the noise from the tone that trails). In a fade these follow the tones
+        // within the frame, where levels tracked from the frames before lag behind.
         std::array<float, 5> perBit{};
         // The same with each tone's level taken near the bit: from the bits around it that the
         // tone leads, in this frame and the one before, the nearer the more. A tone that

@@ -7,30 +7,30 @@ namespace rtty {
 namespace {
 constexpr float LevelGain = 0.02f; // the level over about the last 50 frames
 
-std::uint8_t codeOf(const std::array<float, 5> &bits)
+float levelOf(const ToneLevels &levels)
 {
-    std::uint8_t code = 0;
-    for (std::size_t k = 0; k < 5; ++k)
-        if (bits[k] > 0)
-            code |= std::uint8_t(1 << k);
-    return code;
+    return std::max(levels.mark, levels.space);
 }
 } // namespace
 
+float ReadingChoice::longLevelWith(float level) const
+{
+    return longLevel_ > 0 ? longLevel_ + LevelGain * (level - longLevel_) : level;
+}
+
 bool ReadingChoice::fadeAt(const ToneLevels &levels) const
 {
-    const float level = std::max(levels.mark, levels.space);
-    const float longLevel = longLevel_ > 0 ? longLevel_ + LevelGain * (level - longLevel_) : level;
-    return level < FadeShare * longLevel;
+    const float level = levelOf(levels);
+    return level < FadeShare * longLevelWith(level);
 }
 
 std::uint8_t ReadingChoice::choose(const Frame &frame,
                                    const CoherentFrameDetector::Result &coherent, bool trusted,
                                    double recentDeficit, const ToneLevels &levels)
 {
-    const float level = std::max(levels.mark, levels.space);
-    longLevel_ = longLevel_ > 0 ? longLevel_ + LevelGain * (level - longLevel_) : level;
-    const bool fade = level < FadeShare * longLevel_;
+    const bool fade = fadeAt(levels);
+    const float level = levelOf(levels);
+    longLevel_ = longLevelWith(level);
     if (trusted && !fade) {
         last_ = Reading::Coherent;
         return coherent.code;

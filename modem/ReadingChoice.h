@@ -56,6 +56,9 @@ public:
     static constexpr float NotchShare = 0.4f;
 
 private:
+    // The level over the last few dozen frames once this frame's level is taken in.
+    float longLevelWith(float level) const;
+
     float longLevel_ = 0;
     Reading last_ = Reading::BitByBit;
 };

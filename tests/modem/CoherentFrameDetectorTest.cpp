@@ -51,25 +51,15 @@ Reading read(const std::vector<float> &audio, bool withLevels = true)
                                  : ToneLevels{});
         if (const auto frame = framer.push(decision)) {
             const auto result = detector.detect(frame->start, frame->bit);
-            if (const auto c = coherentText.decode(result.code))
-                r.coherent += *c;
-            std::uint8_t perBit = 0;
-            for (std::size_t k = 0; k < 5; ++k)
-                perBit |= std::uint8_t(result.perBit[k] > 0 ? 1 << k : 0);
-            if (const auto c = perBitText.decode(perBit))
-                r.perBit += *c;
-            std::uint8_t local = 0;
-            for (std::size_t k = 0; k < 5; ++k)
-                local |= std::uint8_t(result.local[k] > 0 ? 1 << k : 0);
-            if (const auto c = localText.decode(local))
-                r.local += *c;
-            std::uint8_t following = 0;
-            for (std::size_t k = 0; k < 5; ++k)
-                following |= std::uint8_t(result.following[k] > 0 ? 1 << k : 0);
-            if (const auto c = followingText.decode(following))
-                r.following += *c;
-            if (const auto c = bitText.decode(frame->code))
-                r.bitByBit += *c;
+            auto append = [](BaudotDecoder &text, std::uint8_t code, std::string &to) {
+                if (const auto c = text.decode(code))
+                    to += *c;
+            };
+            append(coherentText, result.code, r.coherent);
+            append(perBitText, codeOf(result.perBit), r.perBit);
+            append(localText, codeOf(result.local), r.local);
+            append(followingText, codeOf(result.following), r.following);
+            append(bitText, frame->code, r.bitByBit);
         }
     }
     r.trusted = detector.trusted();
