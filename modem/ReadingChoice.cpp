@@ -11,27 +11,46 @@ float levelOf(const ToneLevels &levels)
 {
     return std::max(levels.mark, levels.space);
 }
+
+// A level over the last few dozen frames once the level now is taken in.
+float longWith(float longer, float now)
+{
+    return longer > 0 ? longer + LevelGain * (now - longer) : now;
+}
 } // namespace
 
-float ReadingChoice::longLevelWith(float level) const
+bool ReadingChoice::levelFadeAt(const ToneLevels &levels) const
 {
-    return longLevel_ > 0 ? longLevel_ + LevelGain * (level - longLevel_) : level;
+    const float level = levelOf(levels);
+    return level < FadeShare * longWith(longLevel_, level);
+}
+
+bool ReadingChoice::toneFadeAt(const ToneLevels &levels, float share) const
+{
+    const float longer = longWith(longLevel_, levelOf(levels));
+    if (longer * longer < ClearOfNoise * levels.noise)
+        return false;
+    return levels.mark < share * longWith(longMark_, levels.mark) ||
+           levels.space < share * longWith(longSpace_, levels.space);
 }
 
 bool ReadingChoice::fadeAt(const ToneLevels &levels) const
 {
-    const float level = levelOf(levels);
-    return level < FadeShare * longLevelWith(level);
+    return levelFadeAt(levels) || toneFadeAt(levels, TrustedToneShare);
 }
 
 std::uint8_t ReadingChoice::choose(const Frame &frame,
                                    const CoherentFrameDetector::Result &coherent, bool trusted,
                                    double recentDeficit, const ToneLevels &levels)
 {
-    const bool fade = fadeAt(levels);
+    const bool levelFade = levelFadeAt(levels);
+    const bool trustedFade = levelFade || toneFadeAt(levels, TrustedToneShare);
+    const bool fade = levelFade || toneFadeAt(levels, ToneShare);
     const float level = levelOf(levels);
-    longLevel_ = longLevelWith(level);
-    if (trusted && !fade) {
+    longLevel_ = longWith(longLevel_, level);
+    longMark_ = longWith(longMark_, levels.mark);
+    longSpace_ = longWith(longSpace_, levels.space);
+    if (trusted && !trustedFade) {
         last_ = Reading::Coherent;
         return coherent.code;
     }

@@ -4,13 +4,17 @@
 // (each tone weighed by its level as the frame itself shows it) and the same with each tone's
 // level taken near the bit (see CoherentFrameDetector::Result).
 // - A steady signal whose frames add up coherently: the coherent reading, far the best in noise.
-// - The same in a fade (the signal's level well under what it has been lately): the received
-//   phase and level swing with the fade, and the whole-frame sums, which hold them fixed, lose
-//   their edge. The reading that lets each tone's gain wander stands: slow fading at +4 dB
-//   with about 40% fewer errors than the coherent reading and levels near each bit together.
+// - The same in a fade (the signal's level well under what it has been lately, or either tone's
+//   under what that tone's has been, on a signal well clear of the noise): the received phase
+//   and level swing with the fade, and the whole-frame sums, which hold them fixed, lose their
+//   edge. The reading that lets each tone's gain wander stands: slow fading at +4 dB with about
+//   40% fewer errors than the coherent reading and levels near each bit together, and where
+//   the fade takes one tone at a time (a notch sweeping across them) five times fewer.
 // - The coherent reader not trusted, but its frames lately fell short of coherence only a
 //   little (slow fading, not flutter): the code the coherent and the per-bit likelihood
-//   readings agree on; failing that, in a fade, the reading that lets the gains wander.
+//   readings agree on; failing that, in a fade (a tone's fade taken deeper here than above:
+//   noise on a sender whose phase jumps reads as shallow fades of a tone, and the reading that
+//   follows the gains cannot read its jumps), the reading that lets the gains wander.
 // - Further short of coherence, though not as far as flutter, with one tone well under the
 //   other (a notch sweeping across the tones, which turns the phase of the tone it takes):
 //   the reading with levels taken near each bit.
@@ -37,15 +41,23 @@ public:
                         bool trusted, double recentDeficit, const ToneLevels &levels);
 
     Reading lastReading() const { return last_; }
-    // Whether the next frame, with the tones at these levels, is read in a fade: only then is
-    // the reading that lets the gains wander wanted.
+    // Whether the next frame, with the tones at these levels, may be read in a fade: only then
+    // is the reading that lets the gains wander wanted.
     bool fadeAt(const ToneLevels &levels) const;
-    void reset() { longLevel_ = 0; }
+    void reset() { longLevel_ = longMark_ = longSpace_ = 0; }
 
     // A fade: the level under this share of the level over the last few dozen frames (0.6
     // rather than 0.5 reads slow fading at +10 dB with about a quarter fewer errors, steady
     // noise as before; at 0.7 the coherent reading is given up on noise at -12 dB now and then).
     static constexpr float FadeShare = 0.6f;
+    // A tone's fade: the tone under this share of its own level over the last few dozen frames,
+    // for a trusted frame and for one that is not (a selective fade at 2 Hz: 1.5 -> 0.9%; a notch
+    // sweeping across the tones at +4 dB 1.4 -> 0.2%), judged only on a signal whose level
+    // lately stands this far over the noise power (a tone's own level swings with noise at
+    // -8 dB, where the coherent reading is best).
+    static constexpr float TrustedToneShare = 0.8f;
+    static constexpr float ToneShare = 0.5f;
+    static constexpr float ClearOfNoise = 14;
     // The coherent reader's frames fell short of coherence by less than this lately: a fade
     // (slow fading stays near 0.2 between its fades; flutter keeps about 2.5).
     static constexpr double FadeDeficit = 1.5;
@@ -56,10 +68,10 @@ public:
     static constexpr float NotchShare = 0.4f;
 
 private:
-    // The level over the last few dozen frames once this frame's level is taken in.
-    float longLevelWith(float level) const;
+    bool levelFadeAt(const ToneLevels &levels) const;
+    bool toneFadeAt(const ToneLevels &levels, float share) const;
 
-    float longLevel_ = 0;
+    float longLevel_ = 0, longMark_ = 0, longSpace_ = 0; // over the last few dozen frames
     Reading last_ = Reading::BitByBit;
 };
 

@@ -91,3 +91,38 @@ TEST(ReadingChoice, ANotchIsReadWithTheLevelsNearEachBit)
     EXPECT_EQ(choice.choose(framer, r, false, 2.5, {1, 0.2f}), 0x0e);
     EXPECT_EQ(choice.lastReading(), ReadingChoice::Reading::BitByBit);
 }
+
+// A fade may take one tone and spare the other (a selective fade, a notch sweeping across the
+// tones): either tone's fall from its own level lately is a fade too, on a signal clear of the
+// noise. Not trusted, only a deep one is: noise on a sender whose phase jumps (not coherent,
+// though not far from it) makes shallow ones, and its frames are read bit by bit.
+TEST(ReadingChoice, OneTonesFadeIsAFadeOnASignalClearOfTheNoise)
+{
+    const auto trained = [](float noise) {
+        ReadingChoice choice;
+        for (int i = 0; i < 100; ++i)
+            choice.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {1, 1, noise});
+        return choice;
+    };
+    ReadingChoice clear = trained(0.01f);
+    EXPECT_EQ(clear.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {1, 0.7f, 0.01f}),
+              0x1e);
+    EXPECT_EQ(clear.lastReading(), ReadingChoice::Reading::Following);
+    EXPECT_TRUE(trained(0.01f).fadeAt({0.7f, 1, 0.01f}));
+
+    // The same levels on a signal near the noise: the coherent reading holds.
+    ReadingChoice noisy = trained(0.1f);
+    EXPECT_FALSE(noisy.fadeAt({1, 0.7f, 0.1f}));
+    EXPECT_EQ(noisy.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {1, 0.7f, 0.1f}), 0x1f);
+    EXPECT_EQ(noisy.lastReading(), ReadingChoice::Reading::Coherent);
+
+    CoherentFrameDetector::Result disagreeing = coherentUnsure();
+    disagreeing.perBit = {30, -20, 20, 20, 20};
+    Frame framer = frameSureOfSpace();
+    framer.code = 0x0e;
+    ReadingChoice jumping = trained(0.01f);
+    EXPECT_EQ(jumping.choose(framer, disagreeing, false, 0.9, {1, 0.7f, 0.01f}), 0x0e);
+    EXPECT_EQ(jumping.lastReading(), ReadingChoice::Reading::BitByBit);
+    EXPECT_EQ(jumping.choose(framer, disagreeing, false, 0.9, {1, 0.3f, 0.01f}), 0x1e);
+    EXPECT_EQ(jumping.lastReading(), ReadingChoice::Reading::Following);
+}
