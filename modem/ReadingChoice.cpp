@@ -43,9 +43,8 @@ std::uint8_t ReadingChoice::choose(const Frame &frame,
                                    const CoherentFrameDetector::Result &coherent, bool trusted,
                                    double recentDeficit, const ToneLevels &levels)
 {
-    const bool levelFade = levelFadeAt(levels);
-    const bool trustedFade = levelFade || toneFadeAt(levels, TrustedToneShare);
-    const bool fade = levelFade || toneFadeAt(levels, ToneShare);
+    const bool trustedFade = fadeAt(levels);
+    const bool fade = levelFadeAt(levels) || toneFadeAt(levels, ToneShare);
     const float level = levelOf(levels);
     longLevel_ = longWith(longLevel_, level);
     longMark_ = longWith(longMark_, levels.mark);
