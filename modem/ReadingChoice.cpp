@@ -57,16 +57,13 @@ std::uint8_t ReadingChoice::choose(const Frame &frame,
         last_ = Reading::Following;
         return codeOf(coherent.following);
     }
-    if (recentDeficit < FadeDeficit) {
-        const std::uint8_t perBit = codeOf(coherent.perBit);
-        if (perBit == coherent.code) {
-            last_ = Reading::Agreed;
-            return perBit;
-        }
-        if (fade) {
-            last_ = Reading::Following;
-            return codeOf(coherent.following);
-        }
+    if (recentDeficit < FadeDeficit && fade) {
+        last_ = Reading::Following;
+        return codeOf(coherent.following);
+    }
+    if (recentDeficit < FadeDeficit && codeOf(coherent.perBit) == coherent.code) {
+        last_ = Reading::Agreed;
+        return coherent.code;
     }
     if (recentDeficit >= FadeDeficit && recentDeficit < NotchDeficit &&
         std::min(levels.mark, levels.space) < NotchShare * level) {

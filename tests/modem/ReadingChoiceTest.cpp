@@ -46,12 +46,17 @@ TEST(ReadingChoice, AFadeIsAFallFromTheSignalsOwnLevel)
     // A quarter of the level of the last frames: the reading that lets the gains wander.
     EXPECT_EQ(fading.choose(frameSureOfSpace(), coherentUnsure(), true, 0.2, {0.25f, 0.25f}), 0x1e);
     EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Following);
-    // Not trusted in the fade: the same, where the coherent and per-bit readings disagree,
-    // unless the frames lately were far from coherent (flutter): then the framer's bit by bit.
+    // Not trusted in the fade: the same, where the coherent and per-bit readings disagree and
+    // where they agree, unless the frames lately were far from coherent (flutter): then the
+    // framer's bit by bit.
     CoherentFrameDetector::Result disagreeing = coherentUnsure();
     disagreeing.perBit = {30, -20, 20, 20, 20};
     disagreeing.following = {-25, -20, 60, 60, 60};
     EXPECT_EQ(fading.choose(frameSureOfSpace(), disagreeing, false, 0.2, {0.25f, 0.25f}), 0x1c);
+    EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Following);
+    CoherentFrameDetector::Result agreeing = coherentUnsure();
+    agreeing.perBit = {30, 20, 20, 20, 20};
+    EXPECT_EQ(fading.choose(frameSureOfSpace(), agreeing, false, 0.2, {0.25f, 0.25f}), 0x1e);
     EXPECT_EQ(fading.lastReading(), ReadingChoice::Reading::Following);
     Frame fluttering = frameSureOfSpace();
     fluttering.code = 0x0e;
