@@ -8,10 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <pthread.h>
 #include <pty.h>
 #include <sys/ioctl.h>
-#include <sys/prctl.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -29,10 +27,7 @@ int main(int argc, char **argv)
     std::vector<double> lateMs;
     bool realTime = false;
     std::thread keyer([&] {
-        sched_param priority{};
-        priority.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
-        realTime = pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority) == 0;
-        ::prctl(PR_SET_TIMERSLACK, 1UL);
+        realTime = TimedKeying::prepareThread();
         TimedKeying *self = nullptr;
         TimedKeying keying(45.45, [&](bool space) {
             int line = TIOCM_DTR;

@@ -47,6 +47,14 @@ std::int64_t TimedKeying::now()
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
+bool TimedKeying::prepareThread()
+{
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority) == 0;
+}
+
 bool TimedKeying::level(bool space, std::int64_t dueNs)
 {
     // Asleep until shortly before the edge, then awake for the rest: how late a sleeping
@@ -234,15 +242,7 @@ public:
     }
 
 private:
-    // Real-time priority where the system grants it (the keying works without, less exactly),
-    // and timers that fire when asked rather than up to 50 us later.
-    void begin() override
-    {
-        ::prctl(PR_SET_TIMERSLACK, 1UL);
-        sched_param priority{};
-        priority.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
-    }
+    void begin() override { TimedKeying::prepareThread(); }
     bool key(std::uint8_t code) override { return keying_.frame(code); }
     void drain() override { keying_.finish(); }
     std::string portError() const override { return error_; }

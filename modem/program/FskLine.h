@@ -66,11 +66,15 @@ public:
     static std::int64_t now(); // CLOCK_MONOTONIC in ns
     // While setLine runs: when the edge it makes was due.
     std::int64_t due() const { return next_; }
+    // Asks for the calling thread what keying wants of it: real-time priority where the system
+    // grants it (the keying works without, less exactly) and timers that fire when asked rather
+    // than up to 50 us later. True when the priority was granted.
+    static bool prepareThread();
 
-private:
     // How long before an edge the thread stops sleeping and waits awake.
     static constexpr std::int64_t SpinNs = 500'000;
 
+private:
     bool level(bool space, std::int64_t dueNs);
 
     double bitNs_;

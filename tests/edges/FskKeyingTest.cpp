@@ -6,6 +6,7 @@
 #include "EngineEdges.h"
 #include "EngineSettings.h"
 #include "FolderVariable.h"
+#include "FskLine.h"
 #include "ModemLineLog.h"
 #include "ProgramRun.h"
 #include "SettingNames.h"
@@ -16,10 +17,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pthread.h>
 #include <pty.h>
 #include <sys/ioctl.h>
-#include <sys/prctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -60,28 +59,22 @@ public:
     }
 
 private:
-    static std::int64_t now()
-    {
-        timespec t{};
-        ::clock_gettime(CLOCK_MONOTONIC, &t);
-        return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-    }
+    // Its own sleep and wait, not the keying's, so that a keying that slipped would not slip the
+    // measure it is held to.
     void run(double periodMs)
     {
-        sched_param priority{};
-        priority.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
-        ::prctl(PR_SET_TIMERSLACK, 1UL);
-        std::int64_t due = now();
+        using engineio::TimedKeying;
+        TimedKeying::prepareThread();
+        std::int64_t due = TimedKeying::now();
         while (!stop_) {
             due += std::int64_t(periodMs * 1e6);
-            const std::int64_t wakeNs = due - 500'000;
+            const std::int64_t wakeNs = due - TimedKeying::SpinNs;
             const timespec wake{time_t(wakeNs / 1'000'000'000), long(wakeNs % 1'000'000'000)};
             while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr) == EINTR) {
             }
-            while (now() < due) {
+            while (TimedKeying::now() < due) {
             }
-            lateMs_.push_back(double(now() - due) / 1e6);
+            lateMs_.push_back(double(TimedKeying::now() - due) / 1e6);
         }
     }
 
