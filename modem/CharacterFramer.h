@@ -85,9 +85,9 @@ private:
     double bitMean_ = 0, bitVariance_ = 0;     // of the code bits' sizes read lately
     int lock_ = 0;                             // frames read in cadence lately
     float amplitude_ = 0;
-    double pauseShare_ = 0;    // how often the start bit has read mark where it was due lately
-    bool pausing_ = false;     // the sender pauses between characters
-    bool readThrough_ = false; // the last frame was read through a start bit reading mark
+    double pauseShare_ = 0; // how often the start bit has read mark where it was due lately
+    bool pausing_ = false;  // the sender pauses between characters
+    int readThroughs_ = 0;  // frames read on end through a start bit reading mark, up to the last
     std::deque<Frame> frames_;
 };
 
