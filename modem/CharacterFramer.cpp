@@ -58,6 +58,11 @@ void follow(double &mean, double &variance, double value, double gain)
 // and better; over the last frames, each counting ClarityGain), and whose period lies within
 // LearnStopBits of a whole number of half bits.
 constexpr double LearnStartBits = 30, ClarityGain = 0.1, LearnStopBits = 0.1;
+// Stop bits other than the usual 1.5 are learnt only once the cadence has held for
+// OtherStopFrames: until the flywheel has measured the period, it is what the second frame's
+// interval suggested, rounded to half a bit. (Learnt at once, a first interval read 0.4 bit short
+// at -6 dB had a RYRY caller read at 1 stop bit, out of step, for a dozen characters.)
+constexpr int OtherStopFrames = 6;
 // Nor are they learnt unless the code bits stand out of the noise too (bitClarity at least
 // LearnBits: about -9 dB and better): in the first frames of a signal the start bits' spread is
 // not known yet, and at -12 dB stop bits learnt from them were wrong for the rest of it.
@@ -293,7 +298,8 @@ bool CharacterFramer::readExpected()
     const bool clear = startClarity() >= LearnStartBits && bitClarity() >= LearnBits;
     if (lock_ >= LockedFrames && (clear || lock_ >= HeldFrames)) {
         const double stop = std::clamp(std::round(2 * (period_ / T - 6)) / 2, 1.0, 2.0);
-        if (std::fabs(period_ / T - 6 - stop) < LearnStopBits)
+        if (std::fabs(period_ / T - 6 - stop) < LearnStopBits &&
+            (stop == 1.5 || lock_ >= OtherStopFrames))
             learntPeriod_ = (6 + stop) * T;
     }
     // The cadence measures the sender's bit best: a frame holds 6 bits and the stop bits,
