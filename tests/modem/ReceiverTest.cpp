@@ -378,10 +378,13 @@ TEST(Receiver, ASteadyStreamInDeepNoiseKeepsItsCadence)
 }
 
 // The same sender stopping for a second and starting again, at another moment of his bit
-// clock: his start bits reading mark over two frames end the cadence, and he is found again as
-// a new signal is. Read in one, the two transmissions lose no more than each read on its own
-// and a character or two at the new start (reading on through the pause lost twice as much as
-// the two read apart).
+// clock: his start bits reading mark over three frames end the cadence, and he is found again
+// as a new signal is. Read in one, the two transmissions lose no more than each read on its own
+// and at most RestartCharacters at each new start: today 16 more over the three (on seed 2 the
+// new start is read out of step for about 20 characters), reading on through the pause 42
+// more. (Until stop bits other than 1.5 were learnt only from a cadence of some frames, the
+// second transmission read on its own was often read at 1 stop bit, and lost far more than
+// both read together.)
 TEST(Receiver, ASteadySenderWhoStopsInDeepNoiseIsFoundAgain)
 {
     const std::string first = contact(150), second = contact(151).substr(4);
@@ -399,5 +402,6 @@ TEST(Receiver, ASteadySenderWhoStopsInDeepNoiseIsFoundAgain)
         audio.insert(audio.end(), after.begin(), after.end());
         together += cer::editDistance(cer::fold(first + second), cer::fold(receiveText(audio)));
     }
-    EXPECT_LE(double(together), double(apart) + 3 * SettleCharacters);
+    constexpr std::size_t RestartCharacters = 8;
+    EXPECT_LE(together, apart + 3 * RestartCharacters);
 }
