@@ -61,16 +61,19 @@ std::vector<std::uint8_t> BaudotEncoder::encode(char c)
 std::optional<char> BaudotDecoder::decode(std::uint8_t code)
 {
     code &= 0x1f;
-    if (code == CodeLtrs) {
-        figures_ = false;
+    if (code == CodeLtrs || code == CodeFigs) {
+        figures_ = code == CodeFigs;
+        unshifted_ = false;
+        shown_ = false;
         return std::nullopt;
     }
-    if (code == CodeFigs) {
-        figures_ = true;
-        return std::nullopt;
-    }
-    if (code == CodeSpace && unshiftOnSpace_)
+    shown_ = true;
+    if (code == CodeSpace && unshiftOnSpace_ && figures_) {
         figures_ = false;
+        unshifted_ = true;
+    } else if (code != CodeSpace && code != CodeCr && code != CodeLf) {
+        unshifted_ = false;
+    }
     const char c = figures_ ? Figures[code] : Letters[code];
     if (c == '\0')
         return std::nullopt;
@@ -89,6 +92,35 @@ std::uint8_t letterShiftFromUnsureBit(std::uint8_t code, const std::array<float,
         if (odd == (1u << k) && std::fabs(bits[k]) < unsure)
             return CodeLtrs;
     return code;
+}
+
+std::uint8_t likeliestCode(const std::array<float, 5> &llr, ShiftContext context)
+{
+    // How much likelier each shift code is than any other one code (nepers), in each context.
+    float ltrs = 0, figs = 0;
+    if (context == ShiftContext::UnshiftedOnSpace) {
+        ltrs = 3;
+        figs = 2;
+    } else if (context == ShiftContext::InFigures) {
+        ltrs = 2;
+    }
+    std::uint8_t read = 0;
+    for (std::size_t k = 0; k < 5; ++k)
+        if (llr[k] > 0)
+            read |= std::uint8_t(1u << k);
+    // What taking a code costs: the ratios of the bits it reads against, less its prior.
+    const auto cost = [&](std::uint8_t code) {
+        float against = 0;
+        for (std::size_t k = 0; k < 5; ++k)
+            if (((code >> k) & 1u) != ((read >> k) & 1u))
+                against += std::fabs(llr[k]);
+        return against - (code == CodeLtrs ? ltrs : code == CodeFigs ? figs : 0.0f);
+    };
+    std::uint8_t best = read;
+    for (const std::uint8_t shift : {CodeLtrs, CodeFigs})
+        if (cost(shift) < cost(best))
+            best = shift;
+    return best;
 }
 
 std::vector<std::uint8_t> encodeText(const std::string &text)

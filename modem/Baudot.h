@@ -37,18 +37,51 @@ private:
     bool afterSpace_ = false;
 };
 
+// Where the decoder stands between the shifts, as far as it tells what the sender sends next.
+enum class ShiftContext {
+    Letters,
+    // Back in letters on a space that came in figures: the sender's machine is still in figures,
+    // so a word of letters starts with LTRS and one of figures with FIGS.
+    UnshiftedOnSpace,
+    // FIGS read and no figure yet: a group of figures has at least one.
+    FiguresShifted,
+    // Figures shown since FIGS.
+    InFigures,
+};
+
 class BaudotDecoder {
 public:
     // The character a code stands for now; nothing for shift codes and NUL.
     std::optional<char> decode(std::uint8_t code);
     void setUnshiftOnSpace(bool on) { unshiftOnSpace_ = on; }
-    void reset() { figures_ = false; }
+    void reset()
+    {
+        figures_ = false;
+        unshifted_ = false;
+        shown_ = false;
+    }
     bool inFigures() const { return figures_; }
+    ShiftContext context() const
+    {
+        if (figures_)
+            return shown_ ? ShiftContext::InFigures : ShiftContext::FiguresShifted;
+        return unshifted_ ? ShiftContext::UnshiftedOnSpace : ShiftContext::Letters;
+    }
 
 private:
     bool figures_ = false;
+    bool unshifted_ = false; // by a space, and nothing but spaces and line ends since
+    bool shown_ = false;     // a code other than a shift code since the last shift code
     bool unshiftOnSpace_ = true;
 };
+
+// The likeliest code for a frame whose code bits have these log-likelihood ratios (mark over
+// space, in nepers, as CoherentFrameDetector::Result::following gives them), weighing what the
+// sender is likely to send next: after a space that unshifted, LTRS (a word of letters) and FIGS
+// (one of figures) far more than any other code, LTRS the more; in figures once a figure has
+// come, LTRS more than any one figure, since groups of figures are short. Misread, a shift code
+// costs the whole word after it; in a fade its telling bit is often the one the noise took.
+std::uint8_t likeliestCode(const std::array<float, 5> &llr, ShiftContext context);
 
 // The code to act on for a frame read while in figures: a code one bit away from LTRS whose odd
 // bit is unsure (|value| below `unsure`, values about +1 for a clear mark) is taken for the LTRS

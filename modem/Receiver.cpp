@@ -125,12 +125,17 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
         const std::uint8_t chosen = choice_.choose(*frame, coherent, detector_.trusted(),
                                                    detector_.recentDeficit(), levels);
         const std::uint8_t raw = settings_.atc ? frame->code : chosen;
-        // A lost LTRS is guessed from the framer's bits; the other readings are sure enough of
-        // their own codes that the guess costs more than it saves (the decoder table).
-        const bool bitByBit =
-            settings_.atc || choice_.lastReading() == ReadingChoice::Reading::BitByBit;
-        const auto code =
-            bitByBit ? letterShiftFromUnsureBit(raw, frame->bits, decoder_.inFigures()) : raw;
+        // A lost LTRS is guessed from the framer's bits; the reading that follows a fade weighs
+        // its bits' likelihoods against what the sender is likely to send next; the other
+        // readings are sure enough of their own codes that the guess costs more than it saves
+        // (the decoder table).
+        const auto reading = choice_.lastReading();
+        const bool bitByBit = settings_.atc || reading == ReadingChoice::Reading::BitByBit;
+        const auto code = bitByBit
+                              ? letterShiftFromUnsureBit(raw, frame->bits, decoder_.inFigures())
+                          : reading == ReadingChoice::Reading::Following
+                              ? likeliestCode(coherent.following, decoder_.context())
+                              : raw;
         if (const auto c = decoder_.decode(code); c && onCharacter && squelchOpen())
             onCharacter(*c);
     }

@@ -62,3 +62,62 @@ TEST(Baudot, LettersShiftIsRecoveredFromAnUnsureBitOnlyInFigures)
     // Only the odd bit counts: another bit unsure does not make a LTRS.
     EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, {0.1f, 1, 1, 1, -1}, true), nearLtrs);
 }
+
+TEST(Baudot, TheDecoderTellsASpaceThatUnshiftedFromLettersAndFigures)
+{
+    BaudotDecoder decoder;
+    EXPECT_EQ(decoder.context(), ShiftContext::Letters);
+    decoder.decode(CodeSpace); // a space in letters unshifts nothing
+    EXPECT_EQ(decoder.context(), ShiftContext::Letters);
+    for (auto code : {CodeFigs, std::uint8_t(0x18)})
+        decoder.decode(code);
+    EXPECT_EQ(decoder.context(), ShiftContext::InFigures);
+    decoder.decode(CodeSpace);
+    EXPECT_EQ(decoder.context(), ShiftContext::UnshiftedOnSpace);
+    // More spaces and a line end keep it; the first letter ends it.
+    for (auto code : {CodeSpace, CodeCr, CodeLf})
+        decoder.decode(code);
+    EXPECT_EQ(decoder.context(), ShiftContext::UnshiftedOnSpace);
+    decoder.decode(0x10);
+    EXPECT_EQ(decoder.context(), ShiftContext::Letters);
+    // A shift code ends it too.
+    for (auto code : {CodeFigs, std::uint8_t(0x18), CodeSpace, CodeLtrs})
+        decoder.decode(code);
+    EXPECT_EQ(decoder.context(), ShiftContext::Letters);
+
+    // Without unshift on space, a space leaves the decoder in figures.
+    BaudotDecoder staying;
+    staying.setUnshiftOnSpace(false);
+    for (auto code : {CodeFigs, std::uint8_t(0x18), CodeSpace})
+        staying.decode(code);
+    EXPECT_EQ(staying.context(), ShiftContext::InFigures);
+    // Right after FIGS, before any figure.
+    staying.decode(CodeFigs);
+    EXPECT_EQ(staying.context(), ShiftContext::FiguresShifted);
+}
+
+TEST(Baudot, AnUnsureBitIsReadAsTheShiftCodeTheSenderIsLikelyToSend)
+{
+    // FIGS with its telling bit (the third) a little on the space side: the likeliest after a
+    // space that unshifted is the LTRS that starts a word of letters; elsewhere the bits stand.
+    const std::array<float, 5> nearFigs = {8, 8, -0.5f, 5, 4};
+    EXPECT_EQ(likeliestCode(nearFigs, ShiftContext::UnshiftedOnSpace), CodeLtrs);
+    EXPECT_EQ(likeliestCode(nearFigs, ShiftContext::Letters), CodeFigs);
+    // The same bit clearly space: FIGS stands after the space too.
+    EXPECT_EQ(likeliestCode({8, 8, -6, 5, 4}, ShiftContext::UnshiftedOnSpace), CodeFigs);
+
+    // A letter one unsure bit from FIGS after the space: FIGS, the likelier code there.
+    const std::array<float, 5> nearFigsLetter = {8, 8, -6, 5, -1}; // 0x0b, J
+    EXPECT_EQ(likeliestCode(nearFigsLetter, ShiftContext::UnshiftedOnSpace), CodeFigs);
+    EXPECT_EQ(likeliestCode(nearFigsLetter, ShiftContext::Letters), 0x0b);
+
+    // In figures, a figure one unsure bit from LTRS is the LTRS that ends the group ...
+    const std::array<float, 5> nearLtrs = {6, 7, 5, -1, 6}; // 0x17, a 1
+    EXPECT_EQ(likeliestCode(nearLtrs, ShiftContext::InFigures), CodeLtrs);
+    EXPECT_EQ(likeliestCode(nearLtrs, ShiftContext::Letters), 0x17);
+    // ... but not one two bits away, nor one whose bit is clear.
+    EXPECT_EQ(likeliestCode({6, 7, 5, -1, -1.5f}, ShiftContext::InFigures), 0x07);
+    EXPECT_EQ(likeliestCode({6, 7, 5, -4, 6}, ShiftContext::InFigures), 0x17);
+    // Right after FIGS the group has not started: the figure stands.
+    EXPECT_EQ(likeliestCode(nearLtrs, ShiftContext::FiguresShifted), 0x17);
+}
