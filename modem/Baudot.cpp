@@ -81,9 +81,9 @@ std::optional<char> BaudotDecoder::decode(std::uint8_t code)
 }
 
 std::uint8_t letterShiftFromUnsureBit(std::uint8_t code, const std::array<float, 5> &bits,
-                                      bool inFigures, float unsure)
+                                      ShiftContext context, float unsure)
 {
-    if (!inFigures || code == CodeLtrs)
+    if (context != ShiftContext::InFigures || code == CodeLtrs)
         return code;
     const std::uint8_t odd = code ^ CodeLtrs;
     if ((odd & (odd - 1)) != 0)

@@ -83,13 +83,15 @@ private:
 // costs the whole word after it; in a fade its telling bit is often the one the noise took.
 std::uint8_t likeliestCode(const std::array<float, 5> &llr, ShiftContext context);
 
-// The code to act on for a frame read while in figures: a code one bit away from LTRS whose odd
-// bit is unsure (|value| below `unsure`, values about +1 for a clear mark) is taken for the LTRS
-// it most likely was, since a lost LTRS turns all the letters after it into figures. Other
-// codes, and every code in letters, are left as read: a FIGS taken for a letter costs only the
-// figures up to the next LTRS.
+// The code to act on for a frame read bit by bit while in figures, once a figure has come: a
+// code one bit away from LTRS whose odd bit is unsure (|value| below `unsure`, values about +1
+// for a clear mark) is taken for the LTRS it most likely was, since a lost LTRS turns all the
+// letters after it into figures. Other codes, every code in letters and the first after FIGS
+// (a group of figures has at least one: guessed there, the 1 of "1234" turned the rest into
+// letters) are left as read: a FIGS taken for a letter costs only the figures up to the next
+// LTRS.
 std::uint8_t letterShiftFromUnsureBit(std::uint8_t code, const std::array<float, 5> &bits,
-                                      bool inFigures, float unsure = 0.3f);
+                                      ShiftContext context, float unsure = 0.3f);
 
 // Encodes a whole text from the letters shift, LTRS first.
 std::vector<std::uint8_t> encodeText(const std::string &text);

@@ -131,8 +131,7 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
         // (the decoder table).
         const auto reading = choice_.lastReading();
         const bool bitByBit = settings_.atc || reading == ReadingChoice::Reading::BitByBit;
-        const auto code = bitByBit
-                              ? letterShiftFromUnsureBit(raw, frame->bits, decoder_.inFigures())
+        const auto code = bitByBit ? letterShiftFromUnsureBit(raw, frame->bits, decoder_.context())
                           : reading == ReadingChoice::Reading::Following
                               ? likeliestCode(coherent.following, decoder_.context())
                               : raw;

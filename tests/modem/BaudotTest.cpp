@@ -54,13 +54,19 @@ TEST(Baudot, LettersShiftIsRecoveredFromAnUnsureBitOnlyInFigures)
     const std::array<float, 5> sure = {1, 1, 1, 1, -1};
     const std::array<float, 5> unsure = {1, 1, 1, 1, -0.1f};
     const std::uint8_t nearLtrs = 0x0f; // LTRS with its last bit lost
-    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, unsure, true), CodeLtrs);
-    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, sure, true), nearLtrs);
-    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, unsure, false), nearLtrs);
+    constexpr auto figures = ShiftContext::InFigures;
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, unsure, figures), CodeLtrs);
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, sure, figures), nearLtrs);
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, unsure, ShiftContext::Letters), nearLtrs);
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, unsure, ShiftContext::UnshiftedOnSpace), nearLtrs);
+    // Right after FIGS a figure comes: the 1 of "1234" (0x17) with an unsure bit stands.
+    const std::array<float, 5> unsureOne = {1, 1, 1, -0.1f, 1};
+    EXPECT_EQ(letterShiftFromUnsureBit(0x17, unsureOne, ShiftContext::FiguresShifted), 0x17);
+    EXPECT_EQ(letterShiftFromUnsureBit(0x17, unsureOne, figures), CodeLtrs);
     // Two bits from LTRS, both unsure: left alone.
-    EXPECT_EQ(letterShiftFromUnsureBit(0x07, {1, 1, 1, -0.1f, -0.1f}, true), 0x07);
+    EXPECT_EQ(letterShiftFromUnsureBit(0x07, {1, 1, 1, -0.1f, -0.1f}, figures), 0x07);
     // Only the odd bit counts: another bit unsure does not make a LTRS.
-    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, {0.1f, 1, 1, 1, -1}, true), nearLtrs);
+    EXPECT_EQ(letterShiftFromUnsureBit(nearLtrs, {0.1f, 1, 1, 1, -1}, figures), nearLtrs);
 }
 
 TEST(Baudot, TheDecoderTellsASpaceThatUnshiftedFromLettersAndFigures)
