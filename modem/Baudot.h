@@ -60,7 +60,6 @@ public:
         unshifted_ = false;
         shown_ = false;
     }
-    bool inFigures() const { return figures_; }
     ShiftContext context() const
     {
         if (figures_)
