@@ -338,13 +338,13 @@ int main(int argc, char *argv[])
         //         (15); stop bits learnt from a cadence less clear (about -4 dB and better)
         //         read a stretch of it out of step, 3.4%; judging by the bits' spread alone it
         //         was 3%, and without the whole-frame reader 7% or more. Bound 4%.
-        //  fading at +10 dB with ATC: today about 0.8% (8); weighing the tones equally, about
+        //  fading at +10 dB with ATC: today about 0.5% (5); weighing the tones equally, about
         //         2 to 3%. Bound 1.5%.
         //  the same with the switches as after START: today about 0.2% (2), no worse than
         //         with ATC on over other seeds; the coherent reading alone where trusted and
         //         bit by bit elsewhere, 1.5 to 2%. Bound 1.2%.
         //  fading at +4 dB with the switches as after START: in a fade the frame is read with
-        //         each tone's gain let wander, today 0.4% (4; 0.3 to 0.4% over other seeds);
+        //         each tone's gain let wander, today 0.3% (3; 0.3 to 0.4% over other seeds);
         //         with the coherent reading and levels near each bit in its place, 0.7 to
         //         0.9%. Bound 0.6%.
         //  a caller 100 Hz low starting with CQ at 0 dB with AFC: today 2 characters lost at
@@ -354,7 +354,7 @@ int main(int argc, char *argv[])
         //         here and 65 Hz off (today 1): the whole first CQ lost makes 3.
         //  flutter (10 Hz, 0.5 ms) at +20 dB with the switches as after START: read bit by bit
         //         as the frames' coherence falls short of what the SNR explains, today about
-        //         0.6%; a decoder that trusts the whole-frame reader there makes 60%, the
+        //         0.4%; a decoder that trusts the whole-frame reader there makes 60%, the
         //         per-bit likelihood reading (ATC) 7 to 9%. Bound 3%.
         //  a sender at 46 baud (1.2% fast) at 0 dB: the flywheel follows it, today none lost;
         //         one that keeps to 45.45 loses about 10%. Bound 0.5%.
