@@ -104,10 +104,7 @@ std::uint8_t likeliestCode(const std::array<float, 5> &llr, ShiftContext context
     } else if (context == ShiftContext::InFigures) {
         ltrs = 2;
     }
-    std::uint8_t read = 0;
-    for (std::size_t k = 0; k < 5; ++k)
-        if (llr[k] > 0)
-            read |= std::uint8_t(1u << k);
+    const std::uint8_t read = codeOf(llr);
     // What taking a code costs: the ratios of the bits it reads against, less its prior.
     const auto cost = [&](std::uint8_t code) {
         float against = 0;

@@ -74,6 +74,17 @@ private:
     bool unshiftOnSpace_ = true;
 };
 
+// The code whose bits are mark where a code bit's value (a log-likelihood ratio, mark over space,
+// or a decision value positive for mark) is positive.
+inline std::uint8_t codeOf(const std::array<float, 5> &bits)
+{
+    std::uint8_t code = 0;
+    for (std::size_t k = 0; k < 5; ++k)
+        if (bits[k] > 0)
+            code |= std::uint8_t(1 << k);
+    return code;
+}
+
 // The likeliest code for a frame whose code bits have these log-likelihood ratios (mark over
 // space, in nepers, as CoherentFrameDetector::Result::following gives them), weighing what the
 // sender is likely to send next: after a space that unshifted, LTRS (a word of letters) and FIGS

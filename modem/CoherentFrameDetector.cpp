@@ -1,5 +1,6 @@
 #include "CoherentFrameDetector.h"
 
+#include "Baudot.h"
 #include "ThresholdControl.h"
 
 #include <algorithm>

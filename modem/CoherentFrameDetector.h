@@ -38,17 +38,6 @@ struct ReadBit {
     bool isMark = false;
 };
 
-// The code whose bits are mark where a code bit's log-likelihood ratio (mark over space) is
-// positive.
-inline std::uint8_t codeOf(const std::array<float, 5> &bits)
-{
-    std::uint8_t code = 0;
-    for (std::size_t k = 0; k < 5; ++k)
-        if (bits[k] > 0)
-            code |= std::uint8_t(1 << k);
-    return code;
-}
-
 class CoherentFrameDetector {
 public:
     // samplesPerBit in decision samples; decimation: input samples a decision sample.

@@ -1,5 +1,7 @@
 #include "ReadingChoice.h"
 
+#include "Baudot.h"
+
 #include <algorithm>
 
 namespace rtty {
