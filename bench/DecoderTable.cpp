@@ -276,6 +276,93 @@ SweepResult sweepCallers(const CallerSweep &sweep, const std::string &engine,
     return r;
 }
 
+// A call sign as contesters hear them: a prefix of one or two letters, or a letter and a
+// figure, a figure, and a suffix of one to three letters.
+std::string callSign(std::mt19937 &random)
+{
+    auto letter = [&] { return char('A' + random() % 26); };
+    auto figure = [&] { return char('0' + random() % 10); };
+    std::string call(1, letter());
+    if (random() % 3 != 0)
+        call += random() % 4 == 0 ? figure() : letter();
+    call += figure();
+    for (unsigned n = 1 + random() % 3; n > 0; --n)
+        call += letter();
+    return call;
+}
+
+// Overs of contest and QSO traffic, 15 to 35 characters each, one a line, about `length`
+// characters in all.
+std::string oversText(std::size_t length, unsigned seed)
+{
+    const char *const forms[] = {
+        "CQ TEST {A} {A}",          "CQ CQ DE {A} {A} K",     "{A} 599 {N} {N} {A}",
+        "QRZ? DE {A} {A}",          "R TU 73 DE {A} SK",      "TU {A} TEST",
+        "{B} DE {A} 5NN {N} {N} K", "RYRYRY CQ TEST {A}",     "{B} TU 73 DE {A} K",
+        "{B} QSL TU {N} {N}",       "599 {N} {N} BK",         "{B} {B} DE {A} KN",
+        "CQ CQ CQ DE {A} {A}",      "{B} UR 599 {N} {N} {A}", "AGN AGN {B} DE {A}",
+    };
+    std::mt19937 random(seed);
+    std::string text;
+    while (text.size() < length) {
+        const std::string a = callSign(random), b = callSign(random);
+        char number[8];
+        std::snprintf(number, sizeof number, "%04u", unsigned(random() % 2000));
+        std::string over = forms[random() % std::size(forms)];
+        for (const auto &[key, value] :
+             {std::pair<std::string, std::string>{"{A}", a}, {"{B}", b}, {"{N}", number}})
+            for (std::size_t at; (at = over.find(key)) != std::string::npos;)
+                over.replace(at, key.size(), value);
+        if (over.size() >= 15 && over.size() <= 35)
+            text += over + "\r\n";
+    }
+    return text;
+}
+
+// Traffic in overs: a station's overs out of noise, read with the switches as after START with
+// the squelch off and on at SquelchLevel, and by minimodem with its own carrier detect.
+struct OversCase {
+    std::string name;
+    channel::Settings channel;
+    std::string engineOptions;    // beyond the file and the squelch
+    std::string minimodemOptions; // the tones and speed as sent
+    unsigned seed = 1;
+    double bound = -1;           // --quick: the most the squelched reading may show
+    double leastFirstWords = -1; // --quick: the least share of overs whose first word is exact
+};
+constexpr int SquelchLevel = 200;
+
+std::vector<OversCase> oversTable()
+{
+    auto make = [](const std::string &name, double snr, unsigned seed) {
+        OversCase c;
+        c.name = name;
+        c.channel.snrDb = snr;
+        c.channel.overs = channel::Overs{};
+        c.minimodemOptions = "-M 2125 -S 2295 rtty";
+        c.seed = seed;
+        return c;
+    };
+    std::vector<OversCase> cases;
+    for (int snr : {10, 3, -3})
+        cases.push_back(
+            make("overs, " + std::string(snr > 0 ? "+" : "") + std::to_string(snr) + " dB", snr,
+                 unsigned(60 + snr)));
+    OversCase fading = make("overs, slow fading 1 Hz / 1 ms, +6 dB", 6, 70);
+    fading.channel.fading = channel::Fading{1, 1};
+    cases.push_back(fading);
+    OversCase fifty = make("overs, 50 baud 446 Hz, +3 dB", 3, 71);
+    fifty.channel.baud = 50;
+    fifty.channel.shiftHz = 446;
+    fifty.engineOptions = "--baud 50 --shift 446";
+    fifty.minimodemOptions = "-M 2125 -S 2571 --baudot --stopbits 1.5 50";
+    cases.push_back(fifty);
+    OversCase neighbour = make("overs, neighbour +6 dB 300 Hz up, +6 dB", 6, 72);
+    neighbour.channel.interferer = channel::Interferer{6, 300};
+    cases.push_back(neighbour);
+    return cases;
+}
+
 const Case &named(const std::vector<Case> &cases, const std::string &name)
 {
     for (const Case &c : cases)
@@ -309,6 +396,7 @@ int main(int argc, char *argv[])
     }
     std::vector<Case> cases;
     std::vector<CallerSweep> sweeps;
+    std::vector<OversCase> overs;
     double noiseMinutes = 0; // noise alone through the squelch, at the end
     if (mode == "--engine-link") {
         cases = {awgn(0), awgn(10)};
@@ -423,11 +511,14 @@ int main(int argc, char *argv[])
     } else {
         noiseMinutes = 10;
         cases = fullTable();
+        overs = oversTable();
         sweeps = {{0}, {-6}, {-8}};
     }
 
     if (!only.empty()) {
         std::erase_if(cases, [&](const Case &c) { return c.name.find(only) == std::string::npos; });
+        std::erase_if(overs,
+                      [&](const OversCase &c) { return c.name.find(only) == std::string::npos; });
         if (std::string("callers").find(only) == std::string::npos)
             sweeps.clear();
         noiseMinutes = only == "noise" ? noiseMinutes : 0;
@@ -507,6 +598,66 @@ int main(int argc, char *argv[])
                             lost, MaxLeadingLoss);
                 ++breaches;
             }
+        }
+        std::fflush(stdout);
+    }
+    if (!overs.empty())
+        std::printf("\n%-40s %11s %11s %10s %13s %13s\n", "overs", "squelch off",
+                    ("squelch " + std::to_string(SquelchLevel)).c_str(), "minimodem", "first words",
+                    "(minimodem)");
+    for (const OversCase &c : overs) {
+        const unsigned caseSeed = c.seed + seedShift;
+        const std::string text = oversText(chars, caseSeed);
+        channel::Settings s = c.channel;
+        s.seed = caseSeed;
+        const auto wav = (dir / "overs.wav").string();
+        channel::writeWav(wav, channel::transmit(text, s), s.sampleRateHz);
+        const std::string decode = engine + " --decode " + wav + " " + c.engineOptions;
+        const std::string open = run(decode + " 2>/dev/null");
+        const std::string squelched =
+            run(decode + " --squelch " + std::to_string(SquelchLevel) + " 2>/dev/null");
+        const std::vector<std::string> sentOvers = channel::splitOvers(text);
+        std::string theirs;
+        if (haveMinimodem)
+            theirs = run("minimodem --rx -q -f " + wav + " " + c.minimodemOptions + " 2>/dev/null");
+        if (!keep.empty()) {
+            std::filesystem::create_directories(keep);
+            std::string file = c.name;
+            std::replace_if(
+                file.begin(), file.end(), [](char ch) { return !std::isalnum(ch); }, '_');
+            const auto base = std::filesystem::path(keep) / file;
+            std::filesystem::copy_file(wav, base.string() + ".wav",
+                                       std::filesystem::copy_options::overwrite_existing);
+            std::ofstream(base.string() + ".sent") << text;
+            std::ofstream(base.string() + ".open") << open;
+            std::ofstream(base.string() + ".read") << squelched;
+            std::ofstream(base.string() + ".minimodem") << theirs;
+        }
+        const double ours = cer::characterErrorRate(text, squelched);
+        const std::size_t exact = cer::firstWordsExact(sentOvers, squelched);
+        const double share = double(exact) / double(sentOvers.size());
+        char firstWords[32], theirWords[32] = "-";
+        std::snprintf(firstWords, sizeof firstWords, "%zu/%zu", exact, sentOvers.size());
+        if (haveMinimodem)
+            std::snprintf(theirWords, sizeof theirWords, "%zu/%zu",
+                          cer::firstWordsExact(sentOvers, theirs), sentOvers.size());
+        std::printf(
+            "%-40s %10.2f%% %10.2f%% %9s %13s %13s\n", c.name.c_str(),
+            100 * cer::characterErrorRate(text, open), 100 * ours,
+            haveMinimodem
+                ? (std::to_string(100 * cer::characterErrorRate(text, theirs)).substr(0, 5) + "%")
+                      .c_str()
+                : "-",
+            firstWords, theirWords);
+        if (c.bound >= 0 && ours > c.bound) {
+            std::printf("%s: %.2f%% is above the bound of %.2f%%\n", c.name.c_str(), 100 * ours,
+                        100 * c.bound);
+            ++breaches;
+        }
+        if (c.leastFirstWords >= 0 && share < c.leastFirstWords) {
+            std::printf("%s: %.0f%% of the overs' first words exact, fewer than %.0f%%\n",
+                        c.name.c_str(), 100 * share, 100 * c.leastFirstWords);
+            ++breaches;
         }
         std::fflush(stdout);
     }

@@ -96,15 +96,22 @@ void CharacterFramer::setSamplesPerBit(double samplesPerBit)
 
 void CharacterFramer::reset()
 {
+    newSender();
+    crossing_.reset();
+    scanFrom_ = now_ + 2;
+}
+
+void CharacterFramer::newSender()
+{
+    bit_ = framesBit_ = samplesPerBit_;
+    amplitude_ = 0;
     learntPeriod_ = 0;
     bitMean_ = bitVariance_ = 0;
     startMean_ = 0;
     startVariance_ = 0;
-    crossing_.reset();
     expected_.reset();
     lock_ = 0;
     period_ = FrameBits * bit_;
-    scanFrom_ = now_ + 2;
     pauseShare_ = StartingPauses;
     pausing_ = false;
     readThroughs_ = 0;
@@ -236,6 +243,8 @@ bool CharacterFramer::evaluate(double crossing)
 // Reads the frame due at expected_; false when the stream has left its cadence.
 bool CharacterFramer::readExpected()
 {
+    if (!followCadence_)
+        return false;
     const double T = bit_;
     const double due = *expected_;
     if (lock_ < LockedFrames) {

@@ -49,6 +49,14 @@ public:
 
     void setSamplesPerBit(double samplesPerBit);
     void reset();
+    // A new sender from here on (a new over has begun): forgets what was measured of the last
+    // one (his bit, stop bits, how clear his bits stood and whether he pauses) and his cadence,
+    // but keeps looking for frames where it was, so that the new sender's first is not missed.
+    void newSender();
+    // Whether a cadence may be followed: only a signal's is worth following. Noise alone makes
+    // frames too, and a flywheel set going by them would read a new signal's first frames where
+    // the noise had put them, out of step; without one, each frame is sought from its start bit.
+    void followCadence(bool follow) { followCadence_ = follow; }
 
     // One decision value; a frame when a whole one has been read.
     std::optional<Frame> push(float decision);
@@ -88,6 +96,7 @@ private:
     double pauseShare_ = 0; // how often the start bit has read mark where it was due lately
     bool pausing_ = false;  // the sender pauses between characters
     int readThroughs_ = 0;  // frames read on end through a start bit reading mark, up to the last
+    bool followCadence_ = true;
     std::deque<Frame> frames_;
 };
 

@@ -242,6 +242,208 @@ std::complex<double> CoherentFrameDetector::at(double index, bool mark) const
     return (va + f * (vb - va)) * std::polar(1.0, phase);
 }
 
+// The frame's eight bits as the channels hold them: each bit's phasor at its end, the received
+// signal's phase there.
+struct CoherentFrameDetector::Phasors {
+    std::array<std::complex<double>, Bits> mark{}, space{};
+};
+
+// How far each tone's phase turns over a bit, its mixer's turn and a tuning error both.
+struct CoherentFrameDetector::Turns {
+    double mark = 0, space = 0;
+};
+
+// What the gain likelihood holds fixed over a frame: the noise's scale (unit), each tone's mean
+// power in it, and where the frame's bits lie in time.
+struct CoherentFrameDetector::GainModel {
+    double unit = 0, markPower = 0, spacePower = 0;
+    double start = 0, bit = 0, bitSeconds = 0, sampleSeconds = 0;
+};
+
+// Each tone's amplitude and the noise's mean square as tracked, averaged over a frame.
+struct CoherentFrameDetector::Levels {
+    double mark = 0, space = 0, noise = 0;
+};
+
+// Each tone's bits' covariance factored, the same for a code at every tuning offset.
+struct CoherentFrameDetector::GainFactors {
+    GainFactor mark, space;
+    bool ready = false;
+};
+
+namespace {
+
+// The code metric: the coherent sums of a code's mark bits and space bits, each tone's turns
+// taken off.
+struct Sums {
+    double mark = 0, space = 0; // their sizes
+    int markBits = 0;
+};
+
+template <class Phasors, class Turns>
+Sums coherentSums(const Phasors &frame, const Tones &isMark, const Turns &turn)
+{
+    std::complex<double> sumMark = frame.mark[0], sumSpace = 0;
+    double phase = 0;
+    int markBits = 1;
+    for (std::size_t k = 1; k < Bits; ++k) {
+        phase += isMark[k] ? turn.mark : turn.space;
+        if (isMark[k]) {
+            sumMark += frame.mark[k] * std::polar(1.0, -phase);
+            ++markBits;
+        } else {
+            sumSpace += frame.space[k] * std::polar(1.0, -phase);
+        }
+    }
+    return Sums{std::abs(sumMark), std::abs(sumSpace), markBits};
+}
+
+// The level likelihood of a code: each tone's coherent sum holds that tone, at its amplitude,
+// in each bit the code gives it, in noise. Under selective fading a tone faded into the noise
+// adds nothing to a sum but noise, and its bits are read by the other tone's presence or
+// absence. For two equal tones well above the noise, the order is that of the sums' sizes;
+// with the levels not known, the sums' sizes themselves.
+template <class Levels> double levelLikelihood(const Sums &s, const Levels &levels)
+{
+    const double var = 0.5 * levels.noise;
+    if (!(var > 0 && levels.mark > 0 && levels.space > 0))
+        return s.mark + s.space;
+    return toneLikelihood(s.mark, levels.mark, var, s.markBits) +
+           toneLikelihood(s.space, levels.space, var, Bits - s.markBits);
+}
+
+} // namespace
+
+CoherentFrameDetector::Phasors CoherentFrameDetector::phasorsAt(double start, double bit) const
+{
+    Phasors frame;
+    for (int k = 0; k < Bits; ++k) {
+        const double t = start + (k - 0.5) * bit;
+        frame.mark[std::size_t(k)] = at(t, true);
+        frame.space[std::size_t(k)] = at(t, false);
+    }
+    return frame;
+}
+
+CoherentFrameDetector::Levels CoherentFrameDetector::trackedLevels(double start, double bit) const
+{
+    double mark = 0, space = 0, noise = 0;
+    const auto size = (long long)ring_.size();
+    for (int k = 0; k < Bits; ++k) {
+        const auto i = (long long)std::lround(start + (k - 0.5) * bit);
+        if (i >= 0 && i < count_ && i >= count_ - size) {
+            const ToneLevels &l = ring_[std::size_t(i % size)].levels;
+            mark += l.mark / Bits;
+            space += l.space / Bits;
+            noise += l.noise / Bits;
+        }
+    }
+    return {mark, space, noise};
+}
+
+// The likelihood of a code with each tone's gain let wander through the frame (see
+// factorGains), the last frame's latest bits clear of this one taking part as that frame was
+// read: this frame's bits given those.
+double CoherentFrameDetector::gainLikelihood(const Phasors &frame, const Tones &isMark,
+                                             const Turns &turn, const GainModel &model,
+                                             GainFactors &factors, GainFactors &lastFactors) const
+{
+    const double T = model.bit;
+    const double t0 = model.start - 0.5 * T;
+    std::array<std::complex<double>, MaxFollowed> zm{}, zs{};
+    std::array<double, MaxFollowed> tm{}, ts{};
+    int nm = 0, ns = 0;
+    if (last_.valid) {
+        // The last frame's latest bits clear of this one, as it was read, their phase turns
+        // taken off back from this frame's first bit: a steady mark from the last frame's stop
+        // bit on.
+        double adv = turn.mark * (t0 - (last_.start + 6.5 * T)) / T;
+        int used = 0;
+        for (int j = Bits - 1; j >= 2 && used < FollowedLastBits; --j) {
+            const double tj = last_.start + (j - 0.5) * T;
+            if (j < Bits - 1)
+                adv += last_.tones[std::size_t(j + 1)] ? turn.mark : turn.space;
+            if (tj >= model.start - T)
+                continue;
+            ++used;
+            const std::complex<double> rotate = std::polar(model.unit, adv);
+            if (last_.tones[std::size_t(j)]) {
+                zm[std::size_t(nm)] = last_.mark[std::size_t(j)] * rotate;
+                tm[std::size_t(nm++)] = (tj - t0) * model.sampleSeconds;
+            } else {
+                zs[std::size_t(ns)] = last_.space[std::size_t(j)] * rotate;
+                ts[std::size_t(ns++)] = (tj - t0) * model.sampleSeconds;
+            }
+        }
+    }
+    if (!lastFactors.ready)
+        lastFactors = {factorGains(tm, nm, model.markPower), factorGains(ts, ns, model.spacePower),
+                       true};
+    const double before =
+        followingLikelihood(zm, lastFactors.mark) + followingLikelihood(zs, lastFactors.space);
+    double phase = 0;
+    for (std::size_t k = 0; k < Bits; ++k) {
+        if (k > 0)
+            phase += isMark[k] ? turn.mark : turn.space;
+        const std::complex<double> rotate = std::polar(model.unit, -phase);
+        if (isMark[k]) {
+            zm[std::size_t(nm)] = frame.mark[k] * rotate;
+            tm[std::size_t(nm++)] = double(k) * model.bitSeconds;
+        } else {
+            zs[std::size_t(ns)] = frame.space[k] * rotate;
+            ts[std::size_t(ns++)] = double(k) * model.bitSeconds;
+        }
+    }
+    if (!factors.ready)
+        factors = {factorGains(tm, nm, model.markPower), factorGains(ts, ns, model.spacePower),
+                   true};
+    return followingLikelihood(zm, factors.mark) + followingLikelihood(zs, factors.space) - before;
+}
+
+// Tone tracking: this frame's errors of both tones for the code read, measured where its bits
+// add up most coherently; both tones together followed as fast as a tuning error moves, the
+// shift's error, which stays put, more slowly and so more surely.
+void CoherentFrameDetector::trackTones(const Phasors &frame, const Tones &isMark, double markCentre,
+                                       double spaceCentre, double bitSeconds, double mixerMarkHz,
+                                       double mixerSpaceHz, double markTurn, double spaceTurn)
+{
+    double measuredMark = markCentre, measuredSpace = spaceCentre, measuredMetric = -1;
+    for (double m = -MeasureSpanHz; m <= MeasureSpanHz; m += MeasureStepHz)
+        for (double s = -MeasureSpanHz; s <= MeasureSpanHz; s += MeasureStepHz) {
+            const Turns turn{markTurn + 2 * std::numbers::pi * (markCentre + m) * bitSeconds,
+                             spaceTurn + 2 * std::numbers::pi * (spaceCentre + s) * bitSeconds};
+            const Sums sum = coherentSums(frame, isMark, turn);
+            const double metric = sum.mark + sum.space;
+            if (metric > measuredMetric) {
+                measuredMetric = metric;
+                measuredMark = markCentre + m;
+                measuredSpace = spaceCentre + s;
+            }
+        }
+    const double common =
+        0.5 * (markCentre + spaceCentre) +
+        OffsetGain * 0.5 * (measuredMark - markCentre + measuredSpace - spaceCentre);
+    const double shift = (spaceCentre - markCentre) +
+                         ShiftGain * (measuredSpace - spaceCentre - (measuredMark - markCentre));
+    trackedMarkHz_ = mixerMarkHz + std::clamp(common - 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
+    trackedSpaceHz_ = mixerSpaceHz + std::clamp(common + 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
+}
+
+// Trust: how far the frame fell short of full coherence, times its signal-to-noise ratio, and
+// the averages of both over the last frames, from just short of trusted: a few coherent frames
+// are needed before the detector is.
+void CoherentFrameDetector::updateTrust(Result &best)
+{
+    best.deficit = (1 - best.coherence) * std::min(best.snr, MaxSnr);
+    if (!tracking_) {
+        coherence_ = StartingCoherence;
+        deficit_ = StartingDeficit;
+    }
+    coherence_ += CoherenceGain * (best.coherence - coherence_);
+    deficit_ += CoherenceGain * (std::min(best.deficit, MaxDeficit) - deficit_);
+    tracking_ = true;
+}
+
 CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double bit, bool follow)
 {
     if (count_ == 0)
@@ -259,136 +461,40 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         tracking_ ? std::clamp(trackedMarkHz_ - mixerMarkHz, -MaxOffsetHz, MaxOffsetHz) : 0.0;
     const double spaceCentre =
         tracking_ ? std::clamp(trackedSpaceHz_ - mixerSpaceHz, -MaxOffsetHz, MaxOffsetHz) : 0.0;
-
-    // The bits' phasors at their ends, and the tones' amplitudes and the noise over the frame.
-    std::array<std::complex<double>, Bits> mark{}, space{};
-    double markLevel = 0, spaceLevel = 0, noise = 0;
-    const auto size = (long long)ring_.size();
-    for (int k = 0; k < Bits; ++k) {
-        const double t = start + (k - 0.5) * T;
-        mark[std::size_t(k)] = at(t, true);
-        space[std::size_t(k)] = at(t, false);
-        const auto i = (long long)std::lround(t);
-        if (i >= 0 && i < count_ && i >= count_ - size) {
-            const ToneLevels &l = ring_[std::size_t(i % size)].levels;
-            markLevel += l.mark / Bits;
-            spaceLevel += l.space / Bits;
-            noise += l.noise / Bits;
-        }
-    }
-    // The coherent sums of a code's mark bits and space bits, each tone's error taken off.
-    struct Sums {
-        double mark = 0, space = 0; // their sizes
-        int markBits = 0;
-    };
-    auto sums = [&](const Tones &isMark, double markHz, double spaceHz) {
-        const double markStep = markTurn + 2 * std::numbers::pi * markHz * bitSeconds;
-        const double spaceStep = spaceTurn + 2 * std::numbers::pi * spaceHz * bitSeconds;
-        std::complex<double> sumMark = mark[0], sumSpace = 0;
-        double phase = 0;
-        int markBits = 1;
-        for (std::size_t k = 1; k < Bits; ++k) {
-            phase += isMark[k] ? markStep : spaceStep;
-            if (isMark[k]) {
-                sumMark += mark[k] * std::polar(1.0, -phase);
-                ++markBits;
-            } else {
-                sumSpace += space[k] * std::polar(1.0, -phase);
-            }
-        }
-        return Sums{std::abs(sumMark), std::abs(sumSpace), markBits};
-    };
-    // How likely a code is: each tone's coherent sum holds that tone, at its amplitude, in
-    // each bit the code gives it, in noise. Under selective fading a tone faded into the noise
-    // adds nothing to a sum but noise, and its bits are read by the other tone's presence or
-    // absence. For two equal tones well above the noise, the order is that of the sums' sizes.
-    const double var = 0.5 * noise;
-    const bool levelsKnown = var > 0 && markLevel > 0 && spaceLevel > 0;
-    auto likelihood = [&](const Sums &s) {
-        if (!levelsKnown)
-            return s.mark + s.space;
-        return toneLikelihood(s.mark, markLevel, var, s.markBits) +
-               toneLikelihood(s.space, spaceLevel, var, Bits - s.markBits);
+    auto turnsAt = [&](double markHz, double spaceHz) {
+        return Turns{markTurn + 2 * std::numbers::pi * markHz * bitSeconds,
+                     spaceTurn + 2 * std::numbers::pi * spaceHz * bitSeconds};
     };
 
-    // The same code's likelihood with each tone's gain let wander through the frame, its
-    // mean power each tone's level as tracked, or failing that as the frame shows it.
-    const std::array<ReadBit, Bits> frame = readBits(mark, space, start, T);
+    const Phasors phasors = phasorsAt(start, T);
+    const Levels levels = trackedLevels(start, T);
+    const double var = 0.5 * levels.noise;
+    const bool levelsKnown = var > 0 && levels.mark > 0 && levels.space > 0;
+
+    // The gain likelihood's model: each tone's mean power its level as tracked, or failing
+    // that as the frame shows it.
+    const std::array<ReadBit, Bits> frame = readBits(phasors.mark, phasors.space, start, T);
     const double frameVar = noiseVariance(frame);
-    double followVar = var, markPower = markLevel * markLevel, spacePower = spaceLevel * spaceLevel;
+    double followVar = var, markPower = levels.mark * levels.mark;
+    double spacePower = levels.space * levels.space;
     if (!levelsKnown) {
         const FrameSizes sizes = frameSizes(frame);
         followVar = frameVar;
         markPower = sizes.mark * sizes.mark;
         spacePower = sizes.space * sizes.space;
     }
-    const double unit = 1 / std::sqrt(2 * followVar);
-    const double t0 = start - 0.5 * T;
-    const double sampleSeconds = double(decimation_) / fs_;
-    struct Factors {
-        GainFactor mark, space;
-        bool ready = false;
-    };
-    Factors lastFactors; // the last frame's bits alone, the same for every code
-    const double markUnitPower = markPower * unit * unit;
-    const double spaceUnitPower = spacePower * unit * unit;
-    auto following = [&](const Tones &isMark, double markHz, double spaceHz, Factors &factors) {
-        const double markStep = markTurn + 2 * std::numbers::pi * markHz * bitSeconds;
-        const double spaceStep = spaceTurn + 2 * std::numbers::pi * spaceHz * bitSeconds;
-        std::array<std::complex<double>, MaxFollowed> zm{}, zs{};
-        std::array<double, MaxFollowed> tm{}, ts{};
-        int nm = 0, ns = 0;
-        if (last_.valid) {
-            // The last frame's latest bits clear of this one, as it was read, their phase
-            // turns taken off back from this frame's first bit: a steady mark from the last
-            // frame's stop bit on.
-            double adv = markStep * (t0 - (last_.start + 6.5 * T)) / T;
-            int used = 0;
-            for (int j = Bits - 1; j >= 2 && used < FollowedLastBits; --j) {
-                const double tj = last_.start + (j - 0.5) * T;
-                if (j < Bits - 1)
-                    adv += last_.tones[std::size_t(j + 1)] ? markStep : spaceStep;
-                if (tj >= start - T)
-                    continue;
-                ++used;
-                const std::complex<double> turn = std::polar(unit, adv);
-                if (last_.tones[std::size_t(j)]) {
-                    zm[std::size_t(nm)] = last_.mark[std::size_t(j)] * turn;
-                    tm[std::size_t(nm++)] = (tj - t0) * sampleSeconds;
-                } else {
-                    zs[std::size_t(ns)] = last_.space[std::size_t(j)] * turn;
-                    ts[std::size_t(ns++)] = (tj - t0) * sampleSeconds;
-                }
-            }
-        }
-        // The likelihood of this frame's bits given the last frame's.
-        if (!lastFactors.ready)
-            lastFactors = {factorGains(tm, nm, markUnitPower), factorGains(ts, ns, spaceUnitPower),
-                           true};
-        const double before =
-            followingLikelihood(zm, lastFactors.mark) + followingLikelihood(zs, lastFactors.space);
-        double phase = 0;
-        for (std::size_t k = 0; k < Bits; ++k) {
-            if (k > 0)
-                phase += isMark[k] ? markStep : spaceStep;
-            const std::complex<double> turn = std::polar(unit, -phase);
-            if (isMark[k]) {
-                zm[std::size_t(nm)] = mark[k] * turn;
-                tm[std::size_t(nm++)] = double(k) * bitSeconds;
-            } else {
-                zs[std::size_t(ns)] = space[k] * turn;
-                ts[std::size_t(ns++)] = double(k) * bitSeconds;
-            }
-        }
-        if (!factors.ready)
-            factors = {factorGains(tm, nm, markUnitPower), factorGains(ts, ns, spaceUnitPower),
-                       true};
-        return followingLikelihood(zm, factors.mark) + followingLikelihood(zs, factors.space) -
-               before;
-    };
+    GainModel model;
+    model.unit = 1 / std::sqrt(2 * followVar);
+    model.markPower = markPower * model.unit * model.unit;
+    model.spacePower = spacePower * model.unit * model.unit;
+    model.start = start;
+    model.bit = T;
+    model.bitSeconds = bitSeconds;
+    model.sampleSeconds = double(decimation_) / fs_;
+    GainFactors lastFactors; // the last frame's bits alone, the same for every code
 
-    // The likeliest code is read; the code adding up most coherently (the same one but in a
-    // fade) measures the tuning error and how coherent the frames are.
+    // The likeliest code by its level likelihood is read; the code adding up most coherently
+    // (the same one but in a fade) measures the tuning error and how coherent the frames are.
     Result best;
     double bestLikelihood = -1e300, bestMetric = -1;
     std::array<double, 32> codeFollowing{};
@@ -398,13 +504,14 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         double likeliest = -1e300;
         double &followed = codeFollowing[std::size_t(code)];
         followed = -1e300;
-        Factors factors; // this code's bits' times, the same at every offset
+        GainFactors factors; // this code's bits' times, the same at every offset
         for (double offset : SearchHz) {
-            const Sums s = sums(isMark, markCentre + offset, spaceCentre + offset);
-            likeliest = std::max(likeliest, likelihood(s));
+            const Turns turn = turnsAt(markCentre + offset, spaceCentre + offset);
+            const Sums s = coherentSums(phasors, isMark, turn);
+            likeliest = std::max(likeliest, levelLikelihood(s, levels));
             if (follow)
-                followed = std::max(followed, following(isMark, markCentre + offset,
-                                                        spaceCentre + offset, factors));
+                followed = std::max(
+                    followed, gainLikelihood(phasors, isMark, turn, model, factors, lastFactors));
             if (s.mark + s.space > bestMetric) {
                 bestMetric = s.mark + s.space;
                 bestTones = isMark;
@@ -423,23 +530,13 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
         }
         best.following[std::size_t(b)] = follow ? float(followed[1] - followed[0]) : 0.0f;
     }
-    // This frame's errors of both tones, for the code read.
-    double measuredMark = markCentre, measuredSpace = spaceCentre, measuredMetric = -1;
-    for (double m = -MeasureSpanHz; m <= MeasureSpanHz; m += MeasureStepHz)
-        for (double s = -MeasureSpanHz; s <= MeasureSpanHz; s += MeasureStepHz) {
-            const Sums sum = sums(bestTones, markCentre + m, spaceCentre + s);
-            const double metric = sum.mark + sum.space;
-            if (metric > measuredMetric) {
-                measuredMetric = metric;
-                measuredMark = markCentre + m;
-                measuredSpace = spaceCentre + s;
-            }
-        }
     double bitSizes = 0, on = 0, off = 0;
     for (std::size_t k = 0; k < Bits; ++k) {
-        bitSizes += std::abs(bestTones[k] ? mark[k] : space[k]);
-        on += std::norm(bestTones[k] ? mark[k] : space[k]);
-        off += std::norm(bestTones[k] ? space[k] : mark[k]);
+        const auto &own = bestTones[k] ? phasors.mark[k] : phasors.space[k];
+        const auto &other = bestTones[k] ? phasors.space[k] : phasors.mark[k];
+        bitSizes += std::abs(own);
+        on += std::norm(own);
+        off += std::norm(other);
     }
     best.snr = off > 0 ? on / off : 1e6;
     // Read bit by bit: with the levels the frame shows, and with those near each bit, this
@@ -451,34 +548,16 @@ CoherentFrameDetector::Result CoherentFrameDetector::detect(double start, double
             near.push_back(previous_[k]);
     best.local = localLikelihoods(near, frameVar, T);
     previous_ = frame;
-    {
-        last_.tones = tonesOf(follow ? codeOf(best.following) : best.code);
-        last_.mark = mark;
-        last_.space = space;
-        last_.start = start;
-        last_.valid = true;
-    }
+    last_.tones = tonesOf(follow ? codeOf(best.following) : best.code);
+    last_.mark = phasors.mark;
+    last_.space = phasors.space;
+    last_.start = start;
+    last_.valid = true;
     // Judged where the codes were compared: an error not yet followed shows here.
     best.coherence = bitSizes > 0 ? std::min(1.0, bestMetric / bitSizes) : 0;
-
-    // Both tones together as fast as a tuning error moves; the shift's error, which stays put,
-    // more slowly and so more surely.
-    const double common =
-        0.5 * (markCentre + spaceCentre) +
-        OffsetGain * 0.5 * (measuredMark - markCentre + measuredSpace - spaceCentre);
-    const double shift = (spaceCentre - markCentre) +
-                         ShiftGain * (measuredSpace - spaceCentre - (measuredMark - markCentre));
-    trackedMarkHz_ = mixerMarkHz + std::clamp(common - 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
-    trackedSpaceHz_ = mixerSpaceHz + std::clamp(common + 0.5 * shift, -MaxOffsetHz, MaxOffsetHz);
-    // From just short of trusted: a few coherent frames are needed before the detector is.
-    best.deficit = (1 - best.coherence) * std::min(best.snr, MaxSnr);
-    if (!tracking_) {
-        coherence_ = StartingCoherence;
-        deficit_ = StartingDeficit;
-    }
-    coherence_ += CoherenceGain * (best.coherence - coherence_);
-    deficit_ += CoherenceGain * (std::min(best.deficit, MaxDeficit) - deficit_);
-    tracking_ = true;
+    trackTones(phasors, bestTones, markCentre, spaceCentre, bitSeconds, mixerMarkHz, mixerSpaceHz,
+               markTurn, spaceTurn);
+    updateTrust(best);
     return best;
 }
 

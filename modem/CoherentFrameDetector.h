@@ -107,6 +107,24 @@ private:
     // The received signal's phasor at a fractional sample index, as one tone's channel sees it.
     std::complex<double> at(double index, bool mark) const;
 
+    // detect() in its parts, defined beside it: the frame's bits as the channels hold them and
+    // the tones' tracked levels over it; the gain likelihood (the reading that follows each
+    // tone's gain through the frame); the tone tracking; the trust.
+    struct Phasors;
+    struct Turns;
+    struct Levels;
+    struct GainModel;
+    struct GainFactors;
+    Phasors phasorsAt(double start, double bit) const;
+    Levels trackedLevels(double start, double bit) const;
+    double gainLikelihood(const Phasors &frame, const std::array<bool, 8> &isMark,
+                          const Turns &turn, const GainModel &model, GainFactors &factors,
+                          GainFactors &lastFactors) const;
+    void trackTones(const Phasors &frame, const std::array<bool, 8> &isMark, double markCentre,
+                    double spaceCentre, double bitSeconds, double mixerMarkHz, double mixerSpaceHz,
+                    double markTurn, double spaceTurn);
+    void updateTrust(Result &best);
+
     double fs_;
     unsigned decimation_;
     double samplesPerBit_ = 0;

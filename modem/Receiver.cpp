@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace rtty {
 
@@ -10,7 +11,9 @@ Receiver::Receiver(const ReceiverSettings &settings)
     : settings_(settings), notch_(SampleRateHz),
       mark_(SampleRateHz, Decimation, settings.markHz, settings.baud),
       space_(SampleRateHz, Decimation, settings.spaceHz, settings.baud),
+      between_(SampleRateHz, Decimation, 0.5 * (settings.markHz + settings.spaceHz), settings.baud),
       threshold_(DecisionRateHz / settings.baud), framer_(DecisionRateHz / settings.baud),
+      presence_(DecisionRateHz / settings.baud),
       detector_(SampleRateHz, Decimation, DecisionRateHz / settings.baud), block_(Decimation),
       recent_(std::size_t(RereadSeconds * DecisionRateHz) * Decimation)
 {
@@ -31,11 +34,14 @@ void Receiver::apply(const ReceiverSettings &settings)
     settings_ = settings;
     mark_.setTone(settings.markHz);
     space_.setTone(settings.spaceHz);
+    between_.setTone(0.5 * (settings.markHz + settings.spaceHz));
     if (baudChanged) {
         mark_.setBaud(settings.baud);
         space_.setBaud(settings.baud);
+        between_.setBaud(settings.baud);
         threshold_.setSamplesPerBit(DecisionRateHz / settings.baud);
         framer_.setSamplesPerBit(DecisionRateHz / settings.baud);
+        presence_.setSamplesPerBit(DecisionRateHz / settings.baud);
         detector_.setSamplesPerBit(DecisionRateHz / settings.baud);
     }
     threshold_.setEnabled(settings.atc);
@@ -52,6 +58,7 @@ void Receiver::retune(double markHz, double spaceHz)
     settings_.spaceHz = spaceHz;
     mark_.setTone(markHz);
     space_.setTone(spaceHz);
+    between_.setTone(0.5 * (markHz + spaceHz));
     // Only what was not worth keeping is read again, and nothing twice: a signal already read
     // well, or read again lately, is followed as it is.
     if (far && !quality_.good() && !detector_.trusted() && sinceReread_ >= recent_.size())
@@ -62,12 +69,17 @@ void Receiver::reread()
 {
     mark_.reset();
     space_.reset();
+    between_.reset();
     threshold_.reset();
     framer_.reset();
     detector_.reset();
     choice_.reset();
+    presence_.restart();
     quality_.reset();
+    oversSeen_ = presence_.overs();
     decoder_.reset();
+    held_.clear();
+    levelReached_ = false;
     // The blocks in the order they came, the oldest first; the block being filled now is read
     // when it is full, as always.
     rereading_ = true;
@@ -76,7 +88,8 @@ void Receiver::reread()
     const std::size_t size = recent_.size();
     std::size_t at = (recentAt_ + size - recentFilled_) % size;
     for (std::size_t b = 0; b < blocks; ++b, at = (at + Decimation) % size)
-        decide(mark_.execute(&recent_[at]), space_.execute(&recent_[at]));
+        decide(mark_.execute(&recent_[at]), space_.execute(&recent_[at]),
+               between_.execute(&recent_[at]));
     rereading_ = false;
 }
 
@@ -97,16 +110,19 @@ void Receiver::process(const float *samples, std::size_t count)
             recentAt_ = (recentAt_ + Decimation) % recent_.size();
             recentFilled_ = std::min(recentFilled_ + Decimation, recent_.size());
             sinceReread_ = std::min(sinceReread_ + Decimation, recent_.size());
-            decide(mark_.execute(block_.data()), space_.execute(block_.data()));
+            decide(mark_.execute(block_.data()), space_.execute(block_.data()),
+                   between_.execute(block_.data()));
         }
     }
 }
 
-void Receiver::decide(std::complex<float> mark, std::complex<float> space)
+void Receiver::decide(std::complex<float> mark, std::complex<float> space,
+                      std::complex<float> between)
 {
     float m = std::abs(mark), s = std::abs(space);
     if (settings_.reverse)
         std::swap(m, s);
+    presence_.push(m, s, std::abs(between));
     const float decision = threshold_.decide(m, s);
     const ToneLevels levels{threshold_.markAmplitude(), threshold_.spaceAmplitude(),
                             threshold_.noisePower()};
@@ -116,8 +132,14 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
     else
         detector_.push(mark, space, mark_.referencePhase(), space_.referencePhase(), mark_.step(),
                        space_.step(), levels);
+    std::optional<char> c;
+    bool isCharacter = true; // not the line turning from noise to a sender's mark
     if (const auto frame = framer_.push(decision)) {
         quality_.push(frame->bits);
+        const auto evidence = presence_.frame(frame->start, frame->bit, frame->code);
+        isCharacter = evidence.character > 0;
+        if (presence_.overs() != oversSeen_)
+            newOver();
         // With ATC on every bit is decided by the per-bit likelihood (the framer's decisions
         // are that); with it off the reading is chosen frame by frame.
         const auto coherent =
@@ -135,9 +157,20 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
                           : reading == ReadingChoice::Reading::Following
                               ? likeliestCode(coherent.following, decoder_.context())
                               : raw;
-        if (const auto c = decoder_.decode(code); c && onCharacter && squelchOpen())
-            onCharacter(*c);
+        c = decoder_.decode(code);
+    } else if (presence_.overs() != oversSeen_) {
+        newOver(); // a sender's mark before his first character
     }
+    // Only a signal's cadence is followed, through its fades.
+    framer_.followCadence(presence_.inOver());
+    if (c && onCharacter) {
+        if (!settings_.squelch)
+            onCharacter(*c);
+        else if (isCharacter && held_.size() < MostHeld)
+            held_.push_back(
+                {*c, presence_.frameLevelProbability(settings_.squelchLevel / LevelPerDb) >= 0.5});
+    }
+    judge();
 
     // XY: each channel's output turned at its own tone, so that a steady tone draws a line
     // along its axis; scaled to the recent peak.
@@ -157,18 +190,51 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space)
     }
 }
 
+void Receiver::newOver()
+{
+    // What was followed of the noise, or of the last sender, says nothing of this one; his
+    // machine is taken to start in letters, as senders do (most send LTRS first).
+    oversSeen_ = presence_.overs();
+    framer_.newSender();
+    quality_.reset();
+    detector_.reset();
+    choice_.reset();
+    decoder_.reset();
+}
+
+void Receiver::judge()
+{
+    if (!settings_.squelch) {
+        held_.clear();
+        return;
+    }
+    const double odds = presence_.logOdds();
+    if (odds <= -SignalPresence::DecidedLogOdds) {
+        held_.clear();
+        levelReached_ = false;
+        return;
+    }
+    if (odds >= SignalPresence::DecidedLogOdds &&
+        presence_.levelProbability(settings_.squelchLevel / LevelPerDb) >= LevelSure)
+        levelReached_ = true;
+    if (odds >= SignalPresence::DecidedLogOdds && levelReached_ && !held_.empty() && onCharacter) {
+        const std::vector<Held> given = std::move(held_);
+        held_.clear();
+        for (const Held &h : given)
+            if (h.atLevel)
+                onCharacter(h.c);
+    }
+}
+
 int Receiver::signalLevel() const
 {
-    const float signal = std::max(threshold_.markPeak(), threshold_.spacePeak());
-    const float noise = std::max(1e-9f, 0.5f * (threshold_.markFloor() + threshold_.spaceFloor()));
-    const double db = 20 * std::log10(std::max(signal, 1e-9f) / noise);
-    return std::clamp(int(db * 25.6), 0, 1023);
+    return std::clamp(int(presence_.levelDb() * LevelPerDb), 0, 1023);
 }
 
 bool Receiver::squelchOpen() const
 {
     return !settings_.squelch ||
-           (signalLevel() >= settings_.squelchLevel && (quality_.good() || detector_.trusted()));
+           (presence_.logOdds() >= SignalPresence::DecidedLogOdds && levelReached_);
 }
 
 } // namespace rtty

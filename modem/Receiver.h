@@ -15,11 +15,13 @@
 #include "NoiseBlanker.h"
 #include "NotchFilter.h"
 #include "ReadingChoice.h"
+#include "SignalPresence.h"
 #include "ThresholdControl.h"
 #include "ToneChannel.h"
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace rtty {
@@ -64,25 +66,41 @@ public:
 
     void process(const float *samples, std::size_t count);
 
-    // 0..1023: how far the stronger tone stands above the noise floor (25.6 per dB).
+    // 0..1023: how far the stronger tone stands above the noise in one tone channel's output,
+    // that is over a bit (25.6 per dB; noise alone reads 0).
     int signalLevel() const;
-    // Squelch on: open while the level reaches the squelch level and the frames read lately
-    // are clearly a signal's: their bits stand out of the noise (DecodeQuality), or they add up
-    // coherently as only a keyed signal's do (CoherentFrameDetector). Off: always open.
+    static constexpr double LevelPerDb = 25.6;
+    // The squelch lets an over through once it stands at the squelch level or over it with this
+    // probability (SignalPresence::levelProbability).
+    static constexpr double LevelSure = 0.9;
+    // Squelch on: open once the over under way is judged a signal's (SignalPresence) and has
+    // reached the squelch level, until it is judged to have ended. Characters read while the
+    // judgement is still open are held, and given the moment it opens; those of what turns out
+    // to be noise are dropped. Off: always open, nothing held.
     bool squelchOpen() const;
+    // A new over's start, the line having been noise: the count so far.
+    unsigned overs() const { return presence_.overs(); }
+
+    // The most characters held while the squelch judges an over (about 45 s of text).
+    static constexpr std::size_t MostHeld = 512;
 
 private:
-    void decide(std::complex<float> mark, std::complex<float> space);
+    void decide(std::complex<float> mark, std::complex<float> space, std::complex<float> between);
     void reread();
+    void newOver();
+    // Gives or drops what is held, as the squelch now stands.
+    void judge();
 
     ReceiverSettings settings_;
     NoiseBlanker blanker_;
     NotchFilter notch_;
     CarrierCanceller canceller_;
     ToneChannel mark_, space_;
+    ToneChannel between_; // midway between the tones: the noise there, for SignalPresence
     ThresholdControl threshold_;
     CharacterFramer framer_;
-    DecodeQuality quality_;
+    SignalPresence presence_;
+    DecodeQuality quality_; // whether what was read lately was read well
     CoherentFrameDetector detector_;
     ReadingChoice choice_;
     BaudotDecoder decoder_;
@@ -93,6 +111,15 @@ private:
     std::size_t recentFilled_ = 0;
     std::size_t sinceReread_ = 0; // samples read since the last reread
     bool rereading_ = false;
+    unsigned oversSeen_ = 0; // presence_.overs() as last acted on
+    // Read while the squelch judges the over, each with whether its own frame stood at the
+    // squelch level (what came before the over reached it may be something weaker's).
+    struct Held {
+        char c;
+        bool atLevel;
+    };
+    std::vector<Held> held_;
+    bool levelReached_ = false; // the over under way has reached the squelch level
     std::vector<std::int32_t> xy_;
     float xyScale_ = 1e-3f;
     double xyPhase_ = 0;

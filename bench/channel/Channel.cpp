@@ -3,6 +3,7 @@
 #include "Baudot.h"
 #include "FskModulator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -16,13 +17,13 @@ namespace {
 using cfloat = std::complex<float>;
 
 std::vector<cfloat> analyticFsk(const std::string &text, double markHz, double spaceHz,
-                                const Settings &s, double leadSeconds)
+                                const Settings &s, double leadSeconds, double tailSeconds)
 {
     rtty::FskModulator modulator(s.sampleRateHz, s.baud, markHz, spaceHz, 1.0f);
     modulator.queueMark(leadSeconds * s.baud);
     for (std::uint8_t code : rtty::encodeText(text))
         modulator.queueCode(code);
-    modulator.queueMark(leadSeconds * s.baud);
+    modulator.queueMark(tailSeconds * s.baud);
     const double halfBits = double(modulator.queuedHalfBits());
     const auto count = std::size_t(halfBits / 2 / s.baud * s.sampleRateHz) + 1;
     std::vector<cfloat> out(count);
@@ -33,7 +34,8 @@ std::vector<cfloat> analyticFsk(const std::string &text, double markHz, double s
 // The keyed signal written out run by run, for what the modulator does not do: a phase that
 // jumps at each change of tone, a mark weaker than the space, other stop bits, pauses.
 std::vector<cfloat> keyedFsk(const std::string &text, double markHz, double spaceHz,
-                             const Settings &s, double leadSeconds, std::mt19937 &random)
+                             const Settings &s, double leadSeconds, double tailSeconds,
+                             std::mt19937 &random)
 {
     struct Run {
         bool mark;
@@ -54,7 +56,7 @@ std::vector<cfloat> keyedFsk(const std::string &text, double markHz, double spac
         }
         runs.push_back({true, stop});
     }
-    runs.push_back({true, leadSeconds * s.baud});
+    runs.push_back({true, tailSeconds * s.baud});
     double bits = 0;
     for (const Run &run : runs)
         bits += run.bits;
@@ -120,17 +122,67 @@ std::vector<cfloat> fadingGain(std::size_t count, double sampleRateHz, double sp
     return gain;
 }
 
+// One text keyed with steady mark before and after it.
+std::vector<cfloat> keyed(const std::string &text, double markHz, double spaceHz, const Settings &s,
+                          double leadSeconds, double tailSeconds, std::mt19937 &random)
+{
+    return s.phaseJumps || s.markDb != 0 || s.stopBits != 1.5 || s.typedAsItGoes
+               ? keyedFsk(text, markHz, spaceHz, s, leadSeconds, tailSeconds, random)
+               : analyticFsk(text, markHz, spaceHz, s, leadSeconds, tailSeconds);
+}
+
+// The text's lines, each one over: nothing (noise alone) for a gap drawn from gapSeconds, then
+// the over keyed from its lead of steady mark to its tail; a last gap after the last over.
+std::vector<cfloat> inOvers(const std::vector<std::string> &overs, double markHz, double spaceHz,
+                            const Settings &s, const Overs &o, std::pair<double, double> gapSeconds,
+                            std::mt19937 &random, std::vector<OverSpan> *spans)
+{
+    std::uniform_real_distribution<double> gap(gapSeconds.first, gapSeconds.second);
+    std::vector<cfloat> out;
+    auto silence = [&] { out.resize(out.size() + std::size_t(gap(random) * s.sampleRateHz)); };
+    for (const std::string &over : overs) {
+        silence();
+        const std::vector<cfloat> keyedOver =
+            keyed(over, markHz, spaceHz, s, o.leadSeconds, o.tailSeconds, random);
+        if (spans) {
+            const double from = double(out.size()) + o.leadSeconds * s.sampleRateHz;
+            const double to =
+                double(out.size() + keyedOver.size()) - o.tailSeconds * s.sampleRateHz;
+            spans->push_back({from, to, over});
+        }
+        out.insert(out.end(), keyedOver.begin(), keyedOver.end());
+    }
+    silence();
+    return out;
+}
+
 } // namespace
 
-std::vector<float> transmit(const std::string &text, const Settings &s)
+std::vector<std::string> splitOvers(const std::string &text)
+{
+    std::vector<std::string> overs;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = text.find('\n', from);
+        const std::size_t to = end == std::string::npos ? text.size() : end + 1;
+        overs.push_back(text.substr(from, to - from));
+        from = to;
+    }
+    return overs;
+}
+
+std::vector<float> transmit(const std::string &text, const Settings &s,
+                            std::vector<OverSpan> *overs)
 {
     std::mt19937 random(s.seed);
     const double markHz = s.reverse ? s.markHz + s.shiftHz : s.markHz;
     const double spaceHz = s.reverse ? s.markHz : s.markHz + s.shiftHz;
+    if (overs)
+        overs->clear();
     std::vector<cfloat> signal =
-        s.phaseJumps || s.markDb != 0 || s.stopBits != 1.5 || s.typedAsItGoes
-            ? keyedFsk(text, markHz, spaceHz, s, s.leadSeconds, random)
-            : analyticFsk(text, markHz, spaceHz, s, s.leadSeconds);
+        s.overs ? inOvers(splitOvers(text), markHz, spaceHz, s, *s.overs,
+                          {s.overs->gapMinSeconds, s.overs->gapMaxSeconds}, random, overs)
+                : keyed(text, markHz, spaceHz, s, s.leadSeconds, s.leadSeconds, random);
     const std::size_t count = signal.size();
 
     if (s.fading) {
@@ -180,10 +232,26 @@ std::vector<float> transmit(const std::string &text, const Settings &s)
 
     if (s.interferer) {
         std::string text2;
-        while (text2.size() < text.size() + 40)
+        while (text2.size() < (s.overs ? 2 : 1) * text.size() + 40)
             text2 += s.interferer->text;
-        const auto other = analyticFsk(text2, markHz + s.interferer->offsetHz,
-                                       spaceHz + s.interferer->offsetHz, s, s.leadSeconds * 0.37);
+        const double otherMark = markHz + s.interferer->offsetHz;
+        const double otherSpace = spaceHz + s.interferer->offsetHz;
+        // Beside overs, the other station takes turns of its own: overs of 20 to 35
+        // characters with shorter gaps, so that it talks in the wanted station's gaps too.
+        std::vector<cfloat> other;
+        if (s.overs) {
+            std::vector<std::string> turns;
+            std::uniform_int_distribution<std::size_t> length(20, 35);
+            for (std::size_t at = 0; at < text2.size();) {
+                const std::size_t n = std::min(length(random), text2.size() - at);
+                turns.push_back(text2.substr(at, n) + "\r\n");
+                at += n;
+            }
+            other = inOvers(turns, otherMark, otherSpace, s, *s.overs, {0.5, 3.0}, random, nullptr);
+        } else {
+            other = analyticFsk(text2, otherMark, otherSpace, s, s.leadSeconds * 0.37,
+                                s.leadSeconds * 0.37);
+        }
         const float gain = amplitude * float(std::pow(10, s.interferer->relativeDb / 20));
         for (std::size_t n = 0; n < count && n < other.size(); ++n)
             out[n] += gain * other[n].real();

@@ -41,6 +41,23 @@ struct Impulses {
     double lengthMs = 3;
 };
 
+// Traffic in overs: each line of the text is one over, keyed from leadSeconds of steady mark
+// and ending tailSeconds after its last stop bit, with noise alone (no signal at all) for a gap
+// of gapMinSeconds to gapMaxSeconds before each over and after the last. An interferer then
+// takes turns of its own, with shorter gaps, and so talks in the gaps too.
+struct Overs {
+    double gapMinSeconds = 2, gapMaxSeconds = 8;
+    double leadSeconds = 0.3;
+    double tailSeconds = 0.1;
+};
+
+// Where one over was keyed, in samples from the start of the audio: from its first start bit to
+// the end of its last stop bit; and the text it carried.
+struct OverSpan {
+    double from = 0, to = 0;
+    std::string text;
+};
+
 struct Settings {
     double sampleRateHz = 11025;
     double markHz = 2125;
@@ -54,6 +71,7 @@ struct Settings {
     std::optional<Notch> notch;
     std::optional<Interferer> interferer;
     std::optional<Impulses> impulses;
+    std::optional<Overs> overs; // the text in overs; leadSeconds then does not apply
     bool phaseJumps = false; // tones from two free-running oscillators: a new phase at each change
     double markDb = 0;       // the mark tone's level against the space tone's (tilt); SNR is the
                              // space tone's then
@@ -65,8 +83,13 @@ struct Settings {
     std::uint32_t seed = 1;
 };
 
-// The samples of text sent through the channel, at settings.sampleRateHz, peak about 0.5.
-std::vector<float> transmit(const std::string &text, const Settings &settings);
+// The samples of text sent through the channel, at settings.sampleRateHz, peak about 0.5. With
+// overs, where each over was keyed goes into `overs` when given.
+std::vector<float> transmit(const std::string &text, const Settings &settings,
+                            std::vector<OverSpan> *overs = nullptr);
+
+// A text's lines, each with its line end: the overs it is sent in.
+std::vector<std::string> splitOvers(const std::string &text);
 
 // Writes mono 16-bit WAV; false when the file cannot be written.
 bool writeWav(const std::string &path, const std::vector<float> &samples, double sampleRateHz);

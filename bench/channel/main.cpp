@@ -5,7 +5,8 @@
 //                   [--interferer DB,OFFSET_HZ]
 //                   [--mark HZ] [--shift HZ] [--baud B] [--reverse] [--rate HZ] [--seed N]
 //                   [--phase-jumps] [--mark-db DB] [--impulses PER_S,DB,MS] [--stop-bits N]
-//                   [--typed] [--level DB]
+//                   [--typed] [--level DB] [--overs GAP_MIN_S,GAP_MAX_S]
+// --overs: each line of the text is one over, from 0.3 s of steady mark, with noise alone between.
 #include "Channel.h"
 
 #include <cstdio>
@@ -23,7 +24,8 @@ int usage()
                "  [--notch RATE_HZ,DELAY_MS]\n"
                "  [--interferer DB,OFFSET_HZ] [--mark HZ] [--shift HZ] [--baud B] [--reverse]\n"
                "  [--rate HZ] [--seed N] [--phase-jumps] [--mark-db DB]\n"
-               "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2] [--typed] [--level DB]\n",
+               "  [--impulses PER_S,DB,MS] [--stop-bits 1|1.5|2] [--typed] [--level DB]\n"
+               "  [--overs GAP_MIN_S,GAP_MAX_S]\n",
                stderr);
     return 2;
 }
@@ -90,6 +92,9 @@ int main(int argc, char *argv[])
             ok = number(value, a) && (settings.seed = std::uint32_t(a), true);
         else if (option == "--fading")
             ok = pair(value, a, b) && (settings.fading = channel::Fading{a, b}, true);
+        else if (option == "--overs")
+            ok = pair(value, a, b) && a >= 0 && b >= a &&
+                 (settings.overs = channel::Overs{a, b}, true);
         else if (option == "--notch")
             ok = pair(value, a, b) && (settings.notch = channel::Notch{a, b}, true);
         else if (option == "--stop-bits")

@@ -7,7 +7,6 @@
 #include "CarrierCanceller.h"
 #include "Channel.h"
 #include "CharacterErrorRate.h"
-#include "DecodeQuality.h"
 #include "Keying.h"
 #include "ReceiveText.h"
 
