@@ -119,6 +119,7 @@ void Receiver::process(const float *samples, std::size_t count)
 void Receiver::decide(std::complex<float> mark, std::complex<float> space,
                       std::complex<float> between)
 {
+    ++decisions_;
     float m = std::abs(mark), s = std::abs(space);
     if (settings_.reverse)
         std::swap(m, s);
@@ -167,8 +168,7 @@ void Receiver::decide(std::complex<float> mark, std::complex<float> space,
         if (!settings_.squelch)
             onCharacter(*c);
         else if (isCharacter && held_.size() < MostHeld)
-            held_.push_back(
-                {*c, presence_.frameLevelProbability(settings_.squelchLevel / LevelPerDb) >= 0.5});
+            hold(*c);
     }
     judge();
 
@@ -202,6 +202,25 @@ void Receiver::newOver()
     decoder_.reset();
 }
 
+double Receiver::fadeLength() const
+{
+    return SignalPresence::FadeBits * DecisionRateHz / settings_.baud;
+}
+
+void Receiver::hold(char c)
+{
+    // Whether its own frame stood at the squelch level, and whether it came within a deep
+    // fade's length of one that did (SignalPresence::FadeBits).
+    const bool atLevel =
+        presence_.frameLevelProbability(settings_.squelchLevel / LevelPerDb) >= 0.5;
+    const double now = double(decisions_);
+    const bool nearOne = now - atLevelAt_ < fadeLength();
+    if (atLevel)
+        atLevelAt_ = now;
+    lastAtLevel_ = atLevel;
+    held_.push_back({c, atLevel, nearOne, now});
+}
+
 void Receiver::judge()
 {
     if (!settings_.squelch) {
@@ -218,11 +237,20 @@ void Receiver::judge()
         presence_.levelProbability(settings_.squelchLevel / LevelPerDb) >= LevelSure)
         levelReached_ = true;
     if (odds >= SignalPresence::DecidedLogOdds && levelReached_ && !held_.empty() && onCharacter) {
-        const std::vector<Held> given = std::move(held_);
-        held_.clear();
-        for (const Held &h : given)
-            if (h.atLevel)
+        // In order: what stood at the level itself; what a fade took under it, once the over
+        // is back at its strength within a fade's length; the rest waits for that while it may
+        // still come, and is dropped once it cannot.
+        const double now = double(decisions_);
+        std::size_t k = 0;
+        for (; k < held_.size(); ++k) {
+            const Held &h = held_[k];
+            const bool recent = now - h.readAt < fadeLength();
+            if (h.atLevel || (lastAtLevel_ && h.nearOne && recent))
                 onCharacter(h.c);
+            else if (recent && !lastAtLevel_)
+                break;
+        }
+        held_.erase(held_.begin(), held_.begin() + std::ptrdiff_t(k));
     }
 }
 

@@ -90,6 +90,8 @@ private:
     void newOver();
     // Gives or drops what is held, as the squelch now stands.
     void judge();
+    void hold(char c);
+    double fadeLength() const; // a deep fade at most, in decision samples
 
     ReceiverSettings settings_;
     NoiseBlanker blanker_;
@@ -112,13 +114,20 @@ private:
     std::size_t sinceReread_ = 0; // samples read since the last reread
     bool rereading_ = false;
     unsigned oversSeen_ = 0; // presence_.overs() as last acted on
-    // Read while the squelch judges the over, each with whether its own frame stood at the
-    // squelch level (what came before the over reached it may be something weaker's).
+    // Read while the squelch judges the over: given once it opens, those whose own frames stood
+    // at the squelch level, and those a fade of the over took under it (read within a fade's
+    // length of such a frame, the over back at it since); what came before may be something
+    // weaker's, a neighbour's splash.
     struct Held {
         char c;
-        bool atLevel;
+        bool atLevel;  // its own frame stood at the squelch level
+        bool nearOne;  // within a deep fade's length of one that did
+        double readAt; // when, in decision samples
     };
     std::vector<Held> held_;
+    long long decisions_ = 0;   // decision samples so far
+    double atLevelAt_ = -1e300; // where the last character at the squelch level was read
+    bool lastAtLevel_ = false;  // the last character held stood at it
     bool levelReached_ = false; // the over under way has reached the squelch level
     std::vector<std::int32_t> xy_;
     float xyScale_ = 1e-3f;

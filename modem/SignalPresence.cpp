@@ -17,7 +17,7 @@ constexpr double HistoryBits = 20;
 // Overs and the gaps between them each last some forty characters (300 bits) on average: between
 // two pieces of evidence dt bits apart, the odds move back towards even by 1 - exp(-dt (1/300 +
 // 1/300)). After a long over they stand at about 3.7 nepers between frames.
-constexpr double OverBits = 300, GapBits = 300;
+constexpr double OverBits = 300, BetweenOversBits = 300;
 // The noise where the line is noise, followed over about 16 bits; a sample in which either tone
 // stands over Evident times the noise's per-component variance holds more than noise (noise
 // alone reaches it in one sample in fifty) and is left out. Between the tones, over about 64
@@ -254,8 +254,8 @@ namespace {
 // A tone's log-odds carried on over dt bits: towards even as overs and gaps come and go.
 double carried(double logOdds, double dt)
 {
-    const double mixing = 1 - std::exp(-dt * (1 / OverBits + 1 / GapBits));
-    const double settled = OverBits / (OverBits + GapBits); // the share of time in overs
+    const double mixing = 1 - std::exp(-dt * (1 / OverBits + 1 / BetweenOversBits));
+    const double settled = OverBits / (OverBits + BetweenOversBits); // the share of time in overs
     double p = logistic(logOdds);
     p += (settled - p) * mixing;
     p = std::clamp(p, 1e-300, 1 - 1e-16);
@@ -298,7 +298,7 @@ void SignalPresence::add(double markEvidence, double spaceEvidence)
         signalAt_ = updatedAt_;
     // After noise as long as a gap between overs, a new over: what the tones showed in the last
     // says nothing of this one's. A shorter spell is a deep fade of the same sender.
-    if (wasNoise && !isNoise && updatedAt_ - noiseSince_ >= NewOverBits * samplesPerBit_) {
+    if (wasNoise && !isNoise && updatedAt_ - noiseSince_ >= GapBits * samplesPerBit_) {
         ++overs_;
         markShown_ = spaceShown_ = {};
         overShown_ = false;

@@ -54,14 +54,18 @@ public:
     double logOdds() const { return logOdds_; }
     bool present() const { return logOdds_ > 0; }
     // Counts the times the odds rose from noise (at or under -DecidedLogOdds) to above it after
-    // at least NewOverBits of it: each is a new over's start, or a signal's once the line was
-    // noise. A shorter spell of noise is a deep fade: at 1 Hz of fading, a few tenths of a
-    // second; the gap before another station's over, a second or more.
+    // at least GapBits of it: each is a new over's start (the gaps between overs last seconds),
+    // or a signal's once the line was noise. A shorter spell of noise is most often a deep fade
+    // of the same sender: at 1 Hz of fading a few tenths of a second, now and then at +4 dB
+    // over a second.
     unsigned overs() const { return overs_; }
-    static constexpr double NewOverBits = 45;
-    // Whether an over is under way: a signal on the line within the last NewOverBits (through
-    // its deep fades).
-    bool inOver() const { return double(now_) - signalAt_ < NewOverBits * samplesPerBit_; }
+    static constexpr double GapBits = 90;
+    // Whether an over is under way: a signal on the line within the last GapBits, so through
+    // every spell of noise shorter than a gap between overs (a deep fade of the same sender).
+    bool inOver() const { return double(now_) - signalAt_ < GapBits * samplesPerBit_; }
+    // The most a fade commonly takes a character under the squelch level for, in bits: the
+    // characters so taken are printed when the over comes back to its strength within it.
+    static constexpr double FadeBits = 45;
     // Beyond this either way the model has decided: a signal (an over under way), or noise.
     static constexpr double DecidedLogOdds = 2.2; // 9 to 1
 

@@ -279,3 +279,31 @@ TEST(CharacterFramer, AFirstGapReadShortIsNotLearntAsTheSendersStopBits)
         }
     EXPECT_LE(lost, 15u);
 }
+
+// Told that no signal's cadence is there to follow (noise alone made the frames so far), the
+// framer seeks each frame from its start bit: the frame of a steady stream whose start bit the
+// noise swamped, which only the cadence finds, is not read.
+TEST(CharacterFramer, FollowsACadenceOnlyWhileToldThereIsOne)
+{
+    const std::uint8_t markFirst = 0x1d;
+    std::vector<std::uint8_t> sent;
+    Keying k;
+    k.key(true, 5);
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (i == 8) {
+            k.key(0.15f, 1);
+            for (int b = 0; b < 5; ++b)
+                k.key(((markFirst >> b) & 1) != 0, 1);
+            k.key(true, 1.5);
+            sent.push_back(markFirst);
+        } else {
+            k.frame(Text[i]);
+            sent.push_back(Text[i]);
+        }
+    }
+    k.key(true, 10);
+    EXPECT_EQ(k.read(), sent);
+    const auto withoutCadence = k.read(0, 1, false);
+    EXPECT_NE(withoutCadence, sent);
+    EXPECT_EQ(codesLost(sent, withoutCadence), 1u) << "only the frame the cadence found";
+}

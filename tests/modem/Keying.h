@@ -49,18 +49,20 @@ public:
         for (const KeyRun &run : frameRuns(code, stopBits))
             key(run.mark, run.bits);
     }
-    std::vector<std::uint8_t> read(float noise = 0, unsigned seed = 1) const
+    // cadence: whether the framer is told that a signal's cadence is there to follow.
+    std::vector<std::uint8_t> read(float noise = 0, unsigned seed = 1, bool cadence = true) const
     {
         std::vector<std::uint8_t> codes;
-        for (const rtty::Frame &f : frames(noise, seed))
+        for (const rtty::Frame &f : frames(noise, seed, cadence))
             codes.push_back(f.code);
         return codes;
     }
-    std::vector<rtty::Frame> frames(float noise = 0, unsigned seed = 1) const
+    std::vector<rtty::Frame> frames(float noise = 0, unsigned seed = 1, bool cadence = true) const
     {
         std::mt19937 random(seed);
         std::normal_distribution<float> gauss(0, noise);
         rtty::CharacterFramer framer(Spb);
+        framer.followCadence(cadence);
         const auto length = std::size_t(Spb);
         std::vector<rtty::Frame> frames;
         float sum = float(length);

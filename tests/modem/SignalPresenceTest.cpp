@@ -176,7 +176,7 @@ TEST(SignalPresence, ADeepFadeIsNoEndOfTheOverAndAGapIs)
     line.noiseFrame(line.anyCode());
     line.noiseFrame(line.anyCode());
     EXPECT_LE(line.presence.logOdds(), -SignalPresence::DecidedLogOdds);
-    line.noiseFor(90);
+    line.noiseFor(100);
     EXPECT_FALSE(line.presence.inOver());
     line.mark(14, 15);
     line.frame(0x1f, 15, 15);
