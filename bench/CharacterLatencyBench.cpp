@@ -2,10 +2,14 @@
 // at -6 dB, through the receive chain in the engine's blocks of audio; for each character, the
 // time from the end of its stop bits (as the sender keyed them) to the block after which the
 // receiver gave it. What the engine link and the window add comes on top (a few ms).
+// Then traffic in overs out of noise at +3 dB with the squelch on at 200: the squelch holds an
+// over's first characters while it decides that a signal is there, and prints them the moment
+// it does; how much later they come, and that the rest of each over comes as soon as read.
 //
 //   bench-character-latency
 //
-// Exits 1 when a character comes later than 50 ms after its stop bits.
+// Exits 1 when a character of a running signal comes later than 50 ms after its stop bits
+// (those the squelch held at an over's start aside), or an over is not read whole.
 #include "Baudot.h"
 #include "Channel.h"
 #include "Receiver.h"
@@ -13,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -72,6 +77,103 @@ Latency measure(const std::string &text, double snrDb)
     return result;
 }
 
+// The printing characters' stop-bit ends of one over keyed from `from` (samples), in seconds.
+std::vector<double> stopBitEnds(const std::string &over, double from, const channel::Settings &s)
+{
+    std::vector<double> ends;
+    rtty::BaudotDecoder shifts;
+    const std::vector<std::uint8_t> codes = rtty::encodeText(over);
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        if (shifts.decode(codes[i]))
+            ends.push_back(from / s.sampleRateHz + double(i + 1) * (6 + s.stopBits) / s.baud);
+    return ends;
+}
+
+struct OversLatency {
+    std::size_t overs = 0, whole = 0; // overs sent, and read exactly
+    std::vector<double> firstMs;      // each whole over's first character
+    std::vector<double> heldMs;       // the characters that came before the squelch opened
+    std::vector<double> runningMs;    // the rest
+};
+
+OversLatency measureOvers(double snrDb, int squelchLevel, double leadSeconds)
+{
+    const std::string text = "CQ TEST G4ZBN G4ZBN\r\n"
+                             "K7QX K7QX\r\n"
+                             "K7QX 599 0417 0417 G4ZBN\r\n"
+                             "QRZ? DE K7QX\r\n"
+                             "R TU 73 DE PY2ZZ SK\r\n"
+                             "599 1234 1234 BK\r\n"
+                             "RYRYRY CQ TEST W1AW\r\n"
+                             "5NN 001 001 DL1ABC\r\n"
+                             "TU 5NN 0042 QRZ TEST\r\n"
+                             "DL1ABC 73 GL\r\n";
+    channel::Settings s;
+    s.snrDb = snrDb;
+    s.seed = 11;
+    s.overs = channel::Overs{};
+    s.overs->leadSeconds = leadSeconds;
+    std::vector<channel::OverSpan> spans;
+    const std::vector<float> audio = channel::transmit(text, s, &spans);
+
+    rtty::ReceiverSettings settings;
+    settings.squelch = true;
+    settings.squelchLevel = squelchLevel;
+    rtty::Receiver receiver(settings);
+    struct Given {
+        char c;
+        double at;      // seconds
+        bool whileShut; // came in the block in which the squelch opened, or before
+    };
+    std::vector<Given> given;
+    double now = 0;
+    bool wasOpen = false;
+    receiver.onCharacter = [&](char c) { given.push_back({c, now, !wasOpen}); };
+    for (std::size_t at = 0; at < audio.size(); at += BlockSamples) {
+        const std::size_t n = std::min(BlockSamples, audio.size() - at);
+        now = double(at + n) / s.sampleRateHz;
+        receiver.process(audio.data() + at, n);
+        wasOpen = receiver.squelchOpen();
+    }
+
+    OversLatency result;
+    result.overs = spans.size();
+    std::size_t next = 0; // the first character given not yet matched to an over
+    for (std::size_t o = 0; o < spans.size(); ++o) {
+        // What came from this over's start to the next one's lead, matched character by
+        // character where the over was read exactly.
+        const double until =
+            o + 1 < spans.size()
+                ? (spans[o + 1].from - s.overs->leadSeconds * s.sampleRateHz) / s.sampleRateHz
+                : 1e300;
+        std::string read;
+        const std::size_t first = next;
+        while (next < given.size() && given[next].at < until)
+            read += given[next++].c;
+        if (read != spans[o].text)
+            continue;
+        ++result.whole;
+        const std::vector<double> ends = stopBitEnds(spans[o].text, spans[o].from, s);
+        for (std::size_t i = 0; i < ends.size(); ++i) {
+            const Given &g = given[first + i];
+            const double ms = (g.at - ends[i]) * 1000;
+            if (i == 0)
+                result.firstMs.push_back(ms);
+            (g.whileShut ? result.heldMs : result.runningMs).push_back(ms);
+        }
+    }
+    return result;
+}
+
+// Median and worst of a list, in the order given back.
+std::pair<double, double> medianAndWorst(std::vector<double> v)
+{
+    if (v.empty())
+        return {0, 0};
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v.back()};
+}
+
 } // namespace
 
 int main()
@@ -88,6 +190,27 @@ int main()
                     snr > 50 ? "clean" : "-6 dB", l.characters, l.medianMs, l.worstMs, l.late,
                     LimitMs);
         ok = ok && l.characters > 0 && l.late == 0;
+    }
+    constexpr int SquelchLevel = 200;
+    // Overs as stations send them, each from a lead of steady mark, and overs whose first start
+    // bit comes straight out of the noise, whose first characters the squelch must hold.
+    for (double lead : {0.3, 0.0}) {
+        const OversLatency o = measureOvers(3, SquelchLevel, lead);
+        const auto [firstMedian, firstWorst] = medianAndWorst(o.firstMs);
+        const auto [heldMedian, heldWorst] = medianAndWorst(o.heldMs);
+        const auto [runningMedian, runningWorst] = medianAndWorst(o.runningMs);
+        const std::size_t late = std::size_t(std::count_if(o.runningMs.begin(), o.runningMs.end(),
+                                                           [](double ms) { return ms > LimitMs; }));
+        std::printf("overs at +3 dB from %.1f s of mark, squelch %d: %zu of %zu read whole\n", lead,
+                    SquelchLevel, o.whole, o.overs);
+        std::printf("  each over's first character:      median %5.1f ms, worst %5.1f ms\n",
+                    firstMedian, firstWorst);
+        std::printf("  %3zu held until the squelch opened: median %5.1f ms, worst %5.1f ms\n",
+                    o.heldMs.size(), heldMedian, heldWorst);
+        std::printf("  %3zu with the squelch open:         median %5.1f ms, worst %5.1f ms, %zu "
+                    "over %.0f ms\n",
+                    o.runningMs.size(), runningMedian, runningWorst, late, LimitMs);
+        ok = ok && o.whole == o.overs && late == 0;
     }
     return ok ? 0 : 1;
 }

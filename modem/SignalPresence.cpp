@@ -310,16 +310,18 @@ void SignalPresence::add(double markEvidence, double spaceEvidence)
 
 SignalPresence::FrameEvidence SignalPresence::frame(double start, double bit, std::uint8_t code)
 {
-    std::array<double, FrameBits> marks{}, spaces{}, line{}, others{};
+    std::array<double, FrameBits> marks{}, spaces{}, line{}, own{};
+    std::array<bool, FrameBits> markBit{};
     std::size_t markBits = 0, spaceBits = 0;
     for (int k = 0; k < FrameBits; ++k) {
         // Each bit's end: half a bit after its raw start, a bit after the filtered crossing.
         const double at = start + (k + 0.5) * bit;
         const bool isMark = k == 0 ? false : k == FrameBits - 1 || ((code >> (k - 1)) & 1) != 0;
-        const double own = magnitudeAt(at, isMark);
-        (isMark ? marks[markBits++] : spaces[spaceBits++]) = own;
-        line[std::size_t(k)] = magnitudeAt(at, true);
-        others[std::size_t(k)] = magnitudeAt(at, !isMark);
+        const auto b = std::size_t(k);
+        markBit[b] = isMark;
+        own[b] = magnitudeAt(at, isMark);
+        (isMark ? marks[markBits++] : spaces[spaceBits++]) = own[b];
+        line[b] = magnitudeAt(at, true);
     }
     FrameEvidence e;
     if (noiseVariance() <= 0)
@@ -342,28 +344,45 @@ SignalPresence::FrameEvidence SignalPresence::frame(double start, double bit, st
     const PerStrength markFaded = known ? asShown(markShown_) : PerStrength{};
     const PerStrength spaceFaded = known ? asShown(spaceShown_) : PerStrength{};
     const int spread = int(ToneSpreadDb / StrengthStepDb + 0.5);
-    std::array<double, Strengths * Strengths> joint{};
-    for (int m = 0; m < Strengths; ++m)
-        for (int sp = 0; sp < Strengths; ++sp) {
-            const auto mi = std::size_t(m), si = std::size_t(sp);
-            const double together = std::abs(m - sp) <= spread ? fresh[mi] / (2 * spread + 1) : 0;
-            const double p = (1 - w) * together + w * markFaded[mi] * spaceFaded[si];
-            joint[mi * Strengths + si] =
-                p > 0 ? std::log(p) + markLikelihood[mi] + spaceLikelihood[si] : Never;
-        }
-    const double asCharacter = logSumExp(joint);
-    // The line turning to a steady mark at bit j, noise before it, each j as likely. Only
-    // where the mark shows over the frame's last TurningBits bits at least is it a sender's
-    // lead as evidence of a signal (a splash on the mark tone makes a bit or two of it); any
-    // turning tells a frame that is no character.
-    std::array<double, FrameBits> turning{};
-    for (std::size_t j = 0; j < turning.size(); ++j)
-        turning[j] = weighed(likelihoods(line.data() + j, FrameBits - j), markPrior) -
-                     std::log(double(FrameBits));
+    // Both tones' bits as read, their strengths drawn jointly.
+    auto asRead = [&](const PerStrength &markGiven, const PerStrength &spaceGiven) {
+        std::array<double, Strengths * Strengths> joint{};
+        for (int m = 0; m < Strengths; ++m)
+            for (int sp = 0; sp < Strengths; ++sp) {
+                const auto mi = std::size_t(m), si = std::size_t(sp);
+                const double together =
+                    std::abs(m - sp) <= spread ? fresh[mi] / (2 * spread + 1) : 0;
+                const double p = (1 - w) * together + w * markFaded[mi] * spaceFaded[si];
+                joint[mi * Strengths + si] =
+                    p > 0 ? std::log(p) + markGiven[mi] + spaceGiven[si] : Never;
+            }
+        return logSumExp(joint);
+    };
+    const double asCharacter = asRead(markLikelihood, spaceLikelihood);
+    // The line turning at bit j, noise before it, each j as likely: to a steady mark (a
+    // sender's lead), or, out of the noise between overs, to the sender's keying as read from
+    // j on (the frame began before his first start bit; within an over such a spell of noise
+    // is a fade, and the frame his). Only where the mark shows over the frame's last
+    // TurningBits bits at least is it a sender's lead as evidence of a signal (a splash on the
+    // mark tone makes a bit or two of it); any turning tells a frame that is no character.
+    std::array<double, 2 * FrameBits - 1> turning{};
+    turning.fill(Never);
+    for (std::size_t j = 0; j < FrameBits; ++j)
+        turning[j] = weighed(likelihoods(line.data() + j, FrameBits - j), markPrior);
+    for (std::size_t j = 1; j < FrameBits && !inOver(); ++j) {
+        std::array<double, FrameBits> laterMarks{}, laterSpaces{};
+        std::size_t nm = 0, ns = 0;
+        for (std::size_t k = j; k < FrameBits; ++k)
+            (markBit[k] ? laterMarks[nm++] : laterSpaces[ns++]) = own[k];
+        turning[FrameBits + j - 1] =
+            asRead(likelihoods(laterMarks.data(), nm), likelihoods(laterSpaces.data(), ns));
+    }
+    for (double &t : turning)
+        t = t <= Never ? Never : t - std::log(double(turning.size()));
     const double asTurning = logSumExp(turning);
     std::array<double, FrameBits - TurningBits + 1> lead{};
     std::copy_n(turning.begin(), lead.size(), lead.begin());
-    const double asLead = logSumExp(lead) + std::log(double(FrameBits) / double(lead.size()));
+    const double asLead = logSumExp(lead) + std::log(double(turning.size()) / double(lead.size()));
     // A character, rather than the line turning from noise or noise alone, as far as the line
     // was noise before it: within an over a frame in a fade is still the sender's.
     e.character = asCharacter - std::log(std::max(1 - before, 1e-300)) -

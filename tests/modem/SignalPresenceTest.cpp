@@ -1,9 +1,9 @@
 // Signal presence: noise alone is judged noise, a keyed signal a signal from its first frame,
-// a frame that noise began and a sender's mark ended is no character, a splash on one tone is no
-// signal, a deep fade is not the end of an over, and the over's level is told from its frames.
-// The stage is fed tone-channel magnitudes made here bit by bit: each tone of the strength asked
-// (its power over the noise's in one channel, per bit) where the sender keys it, in complex
-// Gaussian noise of unit per-component variance.
+// a frame that noise began and a sender's mark or first start bit ended is no character, a splash
+// on one tone is no signal, a deep fade is not the end of an over, and the over's level is told
+// from its frames. The stage is fed tone-channel magnitudes made here bit by bit: each tone of the
+// strength asked (its power over the noise's in one channel, per bit) where the sender keys it, in
+// complex Gaussian noise of unit per-component variance.
 #include "SignalPresence.h"
 
 #include <cmath>
@@ -139,6 +139,30 @@ TEST(SignalPresence, AFrameNoiseBeganAndASendersMarkEndedIsNoCharacter)
     // His first character after the lead is one.
     EXPECT_GT(line.frame(0x1f, 20, 20).character, 0);
     EXPECT_GT(line.frame(0x0a, 20, 20).character, 0);
+}
+
+TEST(SignalPresence, AFrameBegunInTheNoiseBeforeASendersFirstStartBitIsNoCharacter)
+{
+    // A sender who starts keying with no lead: the framer found a crossing in the noise two
+    // bits before his first start bit, and read his start bit and LTRS from its third bit on.
+    Line line(12);
+    line.noiseFor(200);
+    const double start = line.now() + 0.5 * SamplesPerBit - 1;
+    line.noiseFor(2);
+    line.bits(1, 20, 20, false); // his start bit
+    line.mark(7.5, 20);          // LTRS and its stop bits
+    const auto straddle = line.presence.frame(start, SamplesPerBit, 0x1c);
+    EXPECT_LT(straddle.character, 0);
+    EXPECT_GT(line.frame(0x0a, 20, 20).character, 0);
+
+    // Within an over the same frame is a deep fade's: the sender's, a character.
+    for (int i = 0; i < 20; ++i)
+        line.frame(line.anyCode(), 20, 20);
+    const double inFade = line.now() + 0.5 * SamplesPerBit - 1;
+    line.noiseFor(2);
+    line.bits(1, 20, 20, false);
+    line.mark(7.5, 20);
+    EXPECT_GT(line.presence.frame(inFade, SamplesPerBit, 0x1c).character, 0);
 }
 
 TEST(SignalPresence, ASplashOnOneToneIsNoSignal)
