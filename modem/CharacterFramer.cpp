@@ -117,21 +117,27 @@ void CharacterFramer::newSender()
     readThroughs_ = 0;
 }
 
+float CharacterFramer::sample(long long i) const
+{
+    // Before the first sample the line was silent.
+    if (i < 0)
+        return 0;
+    return history_[std::size_t(i % (long long)history_.size())];
+}
+
 float CharacterFramer::at(double time) const
 {
     const auto i = (long long)std::floor(time);
     const double f = time - double(i);
-    const std::size_t size = history_.size();
-    const float a = history_[std::size_t(i % (long long)size)];
-    const float b = history_[std::size_t((i + 1) % (long long)size)];
+    const float a = sample(i);
+    const float b = sample(i + 1);
     return a + float(f) * (b - a);
 }
 
 std::optional<double> CharacterFramer::crossingAfter(long long i, bool falling) const
 {
-    const std::size_t size = history_.size();
-    const float a = history_[std::size_t(i % (long long)size)];
-    const float b = history_[std::size_t((i + 1) % (long long)size)];
+    const float a = sample(i);
+    const float b = sample(i + 1);
     if (falling ? a > 0 && b <= 0 : a < 0 && b >= 0)
         return double(i) + a / double(a - b);
     return std::nullopt;

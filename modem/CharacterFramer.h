@@ -62,7 +62,8 @@ public:
     std::optional<Frame> push(float decision);
 
 private:
-    float at(double time) const; // the decision stream between samples
+    float sample(long long i) const; // the decision at sample i; 0 before the first
+    float at(double time) const;     // the decision stream between samples
     // Where the stream crosses zero between samples i and i + 1, falling (mark to space) or
     // rising; nothing when it does not.
     std::optional<double> crossingAfter(long long i, bool falling) const;

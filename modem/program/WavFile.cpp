@@ -2,8 +2,10 @@
 // liquid's multi-stage resampler.
 #include "AudioIo.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <liquid/liquid.h>
 #include <sndfile.h>
@@ -92,35 +94,73 @@ std::vector<float> readWavAtEngineRate(const std::string &path, std::string &err
         error = "cannot read " + path + ": " + sf_strerror(nullptr);
         return {};
     }
-    std::vector<float> frames(std::size_t(info.frames) * std::size_t(info.channels));
-    const sf_count_t got = sf_readf_float(file, frames.data(), info.frames);
+    if (info.samplerate < LowestWavRateHz || info.samplerate > HighestWavRateHz) {
+        error = "cannot read " + path + ": its header gives a sample rate of " +
+                std::to_string(info.samplerate) + " Hz; recordings of " +
+                std::to_string(LowestWavRateHz) + " to " + std::to_string(HighestWavRateHz) +
+                " Hz are read";
+        sf_close(file);
+        return {};
+    }
+    if (info.channels < 1) {
+        error = "cannot read " + path + ": its header gives no channel";
+        sf_close(file);
+        return {};
+    }
+    // Read in blocks, whatever length the header gives: what the file holds is what is read.
+    const auto channels = std::size_t(info.channels);
+    constexpr sf_count_t BlockFrames = 4096;
+    std::vector<float> block(std::size_t(BlockFrames) * channels);
+    std::vector<float> mono;
+    sf_count_t got = 0;
+    for (;;) {
+        const sf_count_t n = sf_readf_float(file, block.data(), BlockFrames);
+        if (n <= 0)
+            break;
+        got += n;
+        for (sf_count_t f = 0; f < n; ++f) {
+            float sum = 0;
+            for (std::size_t c = 0; c < channels; ++c)
+                sum += block[std::size_t(f) * channels + c];
+            mono.push_back(sum / float(channels));
+        }
+    }
     if (truncated)
         *truncated = got < info.frames || headerPromisesMore(file);
     sf_close(file);
-    std::vector<float> mono(static_cast<std::size_t>(got));
-    for (std::size_t i = 0; i < mono.size(); ++i) {
-        float sum = 0;
-        for (int c = 0; c < info.channels; ++c)
-            sum += frames[i * std::size_t(info.channels) + std::size_t(c)];
-        mono[i] = sum / float(info.channels);
-    }
     if (info.samplerate == int(SampleRateHz) || mono.empty())
         return mono;
+
     const float ratio = float(SampleRateHz / info.samplerate);
     msresamp_rrrf resampler = msresamp_rrrf_create(ratio, 60.0f);
-    const auto delay = std::size_t(msresamp_rrrf_get_delay(resampler) * ratio);
-    std::vector<float> out(std::size_t(double(mono.size()) * ratio) + 64);
-    unsigned written = 0;
-    msresamp_rrrf_execute(resampler, mono.data(), unsigned(mono.size()), out.data(), &written);
+    if (!resampler) {
+        error = "cannot read " + path + ": its " + std::to_string(info.samplerate) +
+                " Hz cannot be resampled to " + std::to_string(int(SampleRateHz)) + " Hz";
+        return {};
+    }
+    // The delay comes in input samples; it is taken off the output.
+    const float inputDelay = msresamp_rrrf_get_delay(resampler);
+    const auto delay = std::size_t(inputDelay * ratio);
+    std::vector<float> out;
+    // Each block's output sized as the resampler says it will be, and never under the
+    // 1 + 2 r n its documentation asks for.
+    auto resample = [&](float *in, std::size_t n) {
+        const std::size_t room =
+            std::max<std::size_t>(msresamp_rrrf_get_num_output(resampler, unsigned(n)),
+                                  std::size_t(std::ceil(1 + 2 * double(ratio) * double(n))));
+        const std::size_t at = out.size();
+        out.resize(at + room);
+        unsigned written = 0;
+        msresamp_rrrf_execute(resampler, in, unsigned(n), out.data() + at, &written);
+        out.resize(at + std::min<std::size_t>(written, room));
+    };
+    constexpr std::size_t BlockSamples = 4096;
+    for (std::size_t at = 0; at < mono.size(); at += BlockSamples)
+        resample(mono.data() + at, std::min(BlockSamples, mono.size() - at));
     // Flush the resampler's delay with silence.
-    std::vector<float> zeros(std::size_t(msresamp_rrrf_get_delay(resampler)) + 8, 0.0f);
-    std::vector<float> tail(std::size_t(double(zeros.size()) * ratio) + 16);
-    unsigned tailWritten = 0;
-    msresamp_rrrf_execute(resampler, zeros.data(), unsigned(zeros.size()), tail.data(),
-                          &tailWritten);
+    std::vector<float> zeros(std::size_t(inputDelay) + 8, 0.0f);
+    resample(zeros.data(), zeros.size());
     msresamp_rrrf_destroy(resampler);
-    out.resize(written);
-    out.insert(out.end(), tail.begin(), tail.begin() + tailWritten);
     if (out.size() > delay)
         out.erase(out.begin(), out.begin() + std::ptrdiff_t(delay));
     return out;

@@ -8,6 +8,7 @@
 
 struct ProgramRun {
     int exitCode = -1;
+    bool crashed = false; // ended by a signal (a crash, an abort)
     QString out, errors;
 
     // Standard output, a line each, with CR LF ends removed and empty lines left out.
@@ -35,6 +36,7 @@ runProgram(const QString &name, const QStringList &arguments, int timeoutMs,
         return ran;
     }
     ran.exitCode = program.exitCode();
+    ran.crashed = program.exitStatus() == QProcess::CrashExit;
     ran.out = QString::fromLocal8Bit(program.readAllStandardOutput());
     ran.errors = QString::fromLocal8Bit(program.readAllStandardError());
     return ran;
