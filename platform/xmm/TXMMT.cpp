@@ -7,15 +7,16 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <deque>
 #include <type_traits>
 
 struct TXMMT::Client {
     std::unique_ptr<QTcpSocket> socket;
     wire::FrameReader reader{tcplink::MaxFrameBytes};
-    std::int16_t index = 0; // 0 until the client has said hello
-    QTimer deadline;        // runs while a hello or the rest of a frame is awaited
-    QElapsedTimer second;   // the current one-second window of the rate limit
-    int framesThisSecond = 0;
+    std::int16_t index = 0;        // 0 until the client has said hello
+    QTimer deadline;               // runs while a hello or the rest of a frame is awaited
+    QElapsedTimer clock;           // since the connection, for the rate limit
+    std::deque<qint64> lastSecond; // when each frame of the last second came, ms on clock
 };
 
 TXMMT::TXMMT(QObject *parent) : QObject(parent), ObservedControl(this), port_(tcplink::DefaultPort)
@@ -70,7 +71,7 @@ void TXMMT::accept()
         const std::uint64_t id = nextId_++;
         auto client = std::make_unique<Client>();
         client->socket = std::move(socket);
-        client->second.start();
+        client->clock.start();
         client->deadline.setSingleShot(true);
         client->deadline.setInterval(helloTimeoutMs_);
         connect(&client->deadline, &QTimer::timeout, this, [this, id] { drop(id); });
@@ -117,14 +118,16 @@ void TXMMT::readFrom(std::uint64_t id)
         auto frame = client->reader.next();
         if (!frame)
             break;
-        if (client->second.elapsed() >= 1000) {
-            client->second.restart();
-            client->framesThisSecond = 0;
-        }
+        // The frames of the last second, whenever it began.
+        const qint64 now = client->clock.elapsed();
+        while (!client->lastSecond.empty() && now - client->lastSecond.front() >= 1000)
+            client->lastSecond.pop_front();
+        client->lastSecond.push_back(now);
+        const bool flooding = client->lastSecond.size() > std::size_t(MaxFramesPerSecond);
         const auto message = tcplink::decodeClientFrame(*frame);
         const bool helloFirst =
             client->index != 0 || (message && std::holds_alternative<tcplink::Hello>(*message));
-        if (!message || !helloFirst || ++client->framesThisSecond > MaxFramesPerSecond) {
+        if (!message || !helloFirst || flooding) {
             drop(id);
             return;
         }

@@ -108,6 +108,25 @@ TEST_F(TcpLinkTest, AFloodingClientIsDropped)
     EXPECT_EQ(quiet->socket.state(), QAbstractSocket::ConnectedState);
 }
 
+// The bound holds over any second, not over seconds counted from the connection: two bursts
+// each under it, a fifth of a second apart across such a second's end, are one flood.
+TEST_F(TcpLinkTest, TwoBurstsWithinASecondAreOneFlood)
+{
+    auto flood = greetedClient();
+    std::vector<std::uint8_t> burst;
+    for (int i = 0; i < TXMMT::MaxFramesPerSecond - 10; ++i) {
+        const auto frame = tcplink::clientShortFrame(tcplink::ClientPtt, 0);
+        burst.insert(burst.end(), frame.begin(), frame.end());
+    }
+    QTest::qWait(900);
+    flood->send(burst);
+    QTest::qWait(200);
+    EXPECT_EQ(flood->socket.state(), QAbstractSocket::ConnectedState) << "one burst is allowed";
+    flood->send(burst);
+    EXPECT_TRUE(flood->waitClosed());
+    EXPECT_EQ(form->XMMT1->clientCount(), 0);
+}
+
 TEST_F(TcpLinkTest, NoMoreThanTheBoundOfClientsAtOnce)
 {
     std::vector<std::unique_ptr<TcpLinkClient>> clients;
