@@ -6,8 +6,12 @@
 namespace rtty {
 
 namespace {
-constexpr double LastBitBits = 6.5;   // the first stop bit is read this after the start
-constexpr double SearchBits = 0.5;    // the start is sought within this of the crossing
+constexpr double LastBitBits = 6.5; // the first stop bit is read this after the start
+constexpr double SearchBits = 0.5;  // the start is sought within this of the crossing
+// The decision this long before a start bit reads mark after 1.5 stop bits (or longer) and
+// space after a single mark code bit with a space before it.
+constexpr double ShortMarkBits = 1.25;
+constexpr double RivalBits = 7.0;     // a frame starting this much later is the next one
 constexpr double NextStartBits = 7.0; // the next crossing lies at least this after a start
 constexpr double FrameBits = 7.5;     // start, 5 code bits, 1.5 stop bits
 constexpr double MinPeriodBits = 6.7, MaxPeriodBits = 8.6; // 1 to 2 stop bits and a little
@@ -195,8 +199,11 @@ void CharacterFramer::search()
         if (double(now_) < *crossing_ + frameSpan)
             return; // the frame is not complete yet
         const double crossing = *crossing_;
+        const Verdict verdict = evaluate(crossing);
+        if (verdict == Verdict::Waiting)
+            return; // the frames it may be confused with are not complete yet
         crossing_.reset();
-        if (!evaluate(crossing))
+        if (verdict == Verdict::None)
             scanFrom_ = (long long)std::floor(crossing) + 2;
     }
 }
@@ -232,18 +239,47 @@ double CharacterFramer::bestStart(double from, double to) const
     return best;
 }
 
-// Reads the frame whose start lies within SearchBits of the crossing; false when it is none.
-bool CharacterFramer::evaluate(double crossing)
+bool CharacterFramer::framed(double start) const
+{
+    // Mark before the start bit, the start bit space, the first stop bit mark.
+    const double T = bit_;
+    return at(start - 0.5 * T) > 0 && at(start + 0.5 * T) < 0 && at(start + 6.5 * T) > 0;
+}
+
+// Reads the frame whose start lies within SearchBits of the crossing. A start bit after a mark
+// shorter than the 1.5 stop bits may be a code bit of a stream met in its midst, periodic text
+// (RYRY) above all, whose frames keep a wrong start's cadence for long: of the frames that may
+// start within this one, once they are complete, the one whose bits stand out most is read.
+CharacterFramer::Verdict CharacterFramer::evaluate(double crossing)
 {
     const double T = bit_;
     const double start = bestStart(crossing - SearchBits * T, crossing + SearchBits * T);
-    // A frame: mark before the start bit, the start bit space, the first stop bit mark.
-    if (at(start - 0.5 * T) <= 0 || at(start + 0.5 * T) >= 0 || at(start + 6.5 * T) <= 0)
-        return false;
+    if (!framed(start))
+        return Verdict::None;
+    double chosen = start;
+    // A long mark shows only where the stream holds what came before (not at its very start).
+    const bool longMark =
+        start - (ShortMarkBits + 0.5) * T >= 0 && at(start - ShortMarkBits * T) > 0;
+    if (!longMark) {
+        const double last = start + RivalBits * T;
+        if (double(now_) < last + (SearchBits + LastBitBits) * T + 2)
+            return Verdict::Waiting;
+        double best = fit(start);
+        for (auto i = (long long)std::ceil(start + SearchBits * T); double(i) < last; ++i) {
+            const auto rival = crossingAfter(i, true);
+            if (!rival)
+                continue;
+            const double at = bestStart(*rival - SearchBits * T, *rival + SearchBits * T);
+            if (at > start + SearchBits * T && framed(at) && fit(at) > best) {
+                best = fit(at);
+                chosen = at;
+            }
+        }
+    }
     lock_ = 0;
     period_ = learntPeriod_ > 0 ? learntPeriod_ : FrameBits * T;
-    accept(start);
-    return true;
+    accept(chosen);
+    return Verdict::Read;
 }
 
 // Reads the frame due at expected_; false when the stream has left its cadence.

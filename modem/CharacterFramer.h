@@ -69,7 +69,9 @@ private:
     std::optional<double> crossingAfter(long long i, bool falling) const;
     double withinSpeedError(double bit) const; // clamped to what a sender may be off
     void search();
-    bool evaluate(double crossing);
+    enum class Verdict { Read, None, Waiting };
+    Verdict evaluate(double crossing);
+    bool framed(double start) const; // a frame's structure shows, starting there
     bool readExpected();
     double startClarity() const; // the start bits' squared mean over their variance lately
     double bitClarity() const;   // the same of the code bits' sizes

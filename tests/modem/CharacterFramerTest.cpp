@@ -307,3 +307,52 @@ TEST(CharacterFramer, FollowsACadenceOnlyWhileToldThereIsOne)
     EXPECT_NE(withoutCadence, sent);
     EXPECT_EQ(codesLost(sent, withoutCadence), 1u) << "only the frame the cadence found";
 }
+
+// Periodic text met in its midst (a station tuned in while it sends RYRY, or a recording that
+// starts there): its code bits make start bits that keep a cadence of their own, and RYRY read
+// from one of them comes out as letters for a long while. Its frames are read in step from the
+// first whole one, or the one after it.
+TEST(CharacterFramer, PeriodicTextMetInItsMidstIsReadInStepAtOnce)
+{
+    const std::uint8_t R = 0x0a, Y = 0x15, C = 0x0e, Q = 0x17, space = 0x04;
+    std::vector<std::uint8_t> sent;
+    for (int i = 0; i < 8; ++i) {
+        sent.push_back(R);
+        sent.push_back(Y);
+    }
+    for (std::uint8_t c : {space, C, Q, space, C, Q})
+        sent.push_back(c);
+    std::vector<KeyRun> runs;
+    std::vector<double> starts; // each frame's start, in bits
+    double at = 0;
+    for (std::uint8_t code : sent) {
+        starts.push_back(at);
+        for (const KeyRun &run : frameRuns(code)) {
+            runs.push_back(run);
+            at += run.bits;
+        }
+    }
+    for (double skip : {1.0, 2.0, 3.0, 3.5, 4.5, 5.0, 9.0, 10.5, 12.0}) {
+        Keying k;
+        double t = 0;
+        for (const KeyRun &run : runs) {
+            const double from = std::max(t, skip), to = t + run.bits;
+            if (to > from)
+                k.key(run.mark, to - from);
+            t = to;
+        }
+        k.key(true, 10);
+        // The frames whole after the skip.
+        const auto firstWhole =
+            std::size_t(std::lower_bound(starts.begin(), starts.end(), skip) - starts.begin());
+        const std::vector<std::uint8_t> whole(sent.begin() + std::ptrdiff_t(firstWhole),
+                                              sent.end());
+        const std::vector<std::uint8_t> read = k.read();
+        ASSERT_GE(read.size() + 1, whole.size()) << "skip " << skip;
+        EXPECT_LE(read.size(), whole.size()) << "skip " << skip << ": a frame out of step";
+        const std::size_t n = whole.size() - 1;
+        EXPECT_TRUE(
+            std::equal(read.end() - std::ptrdiff_t(n), read.end(), whole.end() - std::ptrdiff_t(n)))
+            << "skip " << skip << ": read " << read.size() << " frames of " << whole.size();
+    }
+}
