@@ -2,16 +2,25 @@
 
 #include <QSocketNotifier>
 #include <cerrno>
+#include <fcntl.h>
 #include <type_traits>
 #include <unistd.h>
+#include <variant>
 
 namespace engineio {
 
 EngineLink::EngineLink(int inFd, int outFd, EngineRunner &runner)
     : inFd_(inFd), outFd_(outFd), runner_(runner),
-      notifier_(new QSocketNotifier(inFd, QSocketNotifier::Read, this))
+      notifier_(new QSocketNotifier(inFd, QSocketNotifier::Read, this)),
+      writable_(new QSocketNotifier(outFd, QSocketNotifier::Write, this))
 {
     connect(notifier_, &QSocketNotifier::activated, this, &EngineLink::readInput);
+    // Written as the terminal reads, never waited for.
+    const int flags = ::fcntl(outFd_, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(outFd_, F_SETFL, flags | O_NONBLOCK);
+    writable_->setEnabled(false);
+    connect(writable_, &QSocketNotifier::activated, this, &EngineLink::flush);
 }
 
 void EngineLink::greet(const std::string &versionText, int demodSampleRate)
@@ -81,17 +90,40 @@ void EngineLink::send(const enginelink::EngineMessage &message)
 {
     if (finished_)
         return;
+    const bool display = std::holds_alternative<enginelink::FftMsg>(message) ||
+                         std::holds_alternative<enginelink::XyMsg>(message) ||
+                         std::holds_alternative<enginelink::StatusMsg>(message);
+    if (display && queuedBytes() >= MaxQueuedBytes) {
+        ++dropped_; // the next block shows the displays as they are then
+        return;
+    }
     const std::vector<std::uint8_t> frame = enginelink::encode(message);
-    std::size_t done = 0;
-    while (done < frame.size()) {
-        const ssize_t wrote = ::write(outFd_, frame.data() + done, frame.size() - done);
+    queue_.insert(queue_.end(), frame.begin(), frame.end());
+    flush();
+}
+
+void EngineLink::flush()
+{
+    while (!finished_ && queueHead_ < queue_.size()) {
+        const ssize_t wrote =
+            ::write(outFd_, queue_.data() + queueHead_, queue_.size() - queueHead_);
         if (wrote < 0 && errno == EINTR)
             continue;
+        if (wrote < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            writable_->setEnabled(true); // the terminal has not read what came before
+            return;
+        }
         if (wrote <= 0) {
             finish(0, QStringLiteral("the terminal is gone"));
             return;
         }
-        done += std::size_t(wrote);
+        queueHead_ += std::size_t(wrote);
+    }
+    writable_->setEnabled(false);
+    // What was written goes once it is most of the queue.
+    if (queueHead_ > 0 && queueHead_ >= queue_.size() / 2) {
+        queue_.erase(queue_.begin(), queue_.begin() + std::ptrdiff_t(queueHead_));
+        queueHead_ = 0;
     }
 }
 
@@ -101,6 +133,7 @@ void EngineLink::finish(int exitCode, const QString &why)
         return;
     finished_ = true;
     notifier_->setEnabled(false);
+    writable_->setEnabled(false);
     if (onFinished)
         onFinished(exitCode, why);
 }

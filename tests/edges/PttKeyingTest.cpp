@@ -1,6 +1,6 @@
 // PTT against real counterparts: Hamlib's rigctld with the dummy rig and CAT PTT, read back
 // with rigctl; and serial RTS/DTR on a pseudo-terminal, whose modem lines a shim answers and
-// records at the system-call level.
+// records at the system-call level; and an engine whose terminal has stopped reading.
 #include "EngineEdges.h"
 #include "ModemLineLog.h"
 #include "Rigctld.h"
@@ -8,9 +8,11 @@
 
 #include <QFile>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -221,3 +223,89 @@ TEST_P(SerialPttTest, OnlyTheConfiguredLineEverRises)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, SerialPttTest, ::testing::Values("rts", "dtr"));
+
+namespace {
+
+// An engine whose terminal has stopped reading (frozen, or its link stalled): its standard
+// output is a FIFO that the test holds open and never reads.
+class FrozenTerminal {
+public:
+    explicit FrozenTerminal(const EngineConfig &config) : fifo_(config.path("out.fifo"))
+    {
+        ::mkfifo(fifo_.toLocal8Bit().constData(), 0600);
+        reader_ = ::open(fifo_.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+        // As small as a pipe gets (a page), so that it fills within a second.
+        ::fcntl(reader_, F_SETPIPE_SZ, 4096);
+        process.setProcessEnvironment(config.environment());
+        process.setStandardOutputFile(fifo_);
+        process.setProgram(QCoreApplication::applicationDirPath() + "/tolmfsk-engine");
+        process.setArguments({"-m"});
+    }
+    ~FrozenTerminal()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+        if (reader_ >= 0)
+            ::close(reader_);
+    }
+    bool start()
+    {
+        process.start();
+        return reader_ >= 0 && process.waitForStarted(5000);
+    }
+    void send(const enginelink::TerminalMessage &message)
+    {
+        const auto frame = enginelink::encode(message);
+        process.write(reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));
+    }
+    // What waits in the FIFO for the terminal, in bytes.
+    int waiting() const
+    {
+        int n = 0;
+        return ::ioctl(reader_, FIONREAD, &n) == 0 ? n : -1;
+    }
+
+    QProcess process;
+
+private:
+    QString fifo_;
+    int reader_ = -1;
+};
+
+} // namespace
+
+// The terminal stops reading while the engine transmits: the engine keeps sending, its output
+// waits for the terminal, and SIGTERM, a quit frame or the end of its input still end it at
+// once with the radio released.
+TEST(FrozenTerminal, TheEngineStillEndsAtOnceAndReleasesTheRadio)
+{
+    Rigctld rigctld;
+    ASSERT_TRUE(rigctld.start()) << "rigctld does not start";
+    EngineConfig config;
+    config.write(QString("[audio]\nsource=demo\n[ptt]\nmethod=cat\nport=%1\nhamlib_model=2\n")
+                     .arg(rigctld.address()));
+    for (const char *how : {"SIGTERM", "quit", "end of input"}) {
+        FrozenTerminal engine(config);
+        ASSERT_TRUE(engine.start()) << how;
+        engine.send(enginelink::TerminalHelloMsg{enginelink::Version});
+        engine.send(enginelink::SetPttMsg{true});
+        engine.send(enginelink::SendTextMsg{std::string(400, 'E')});
+        engine.send(
+            enginelink::PostCommandMsg{enginelink::CmdTransmitControl, enginelink::TxTransmit});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rigctld.ptt() == 1; }, 5000)) << how;
+        // The spectrum, XY and status blocks fill the FIFO within a second.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.waiting() >= 2000; }, 5000))
+            << how << ": " << engine.waiting() << " bytes waiting";
+        QTest::qWait(1500);
+        if (std::string(how) == "SIGTERM")
+            ::kill(pid_t(engine.process.processId()), SIGTERM);
+        else if (std::string(how) == "quit")
+            engine.send(enginelink::QuitMsg{});
+        else
+            engine.process.closeWriteChannel();
+        EXPECT_TRUE(engine.process.waitForFinished(1500)) << how << ": still running";
+        EXPECT_EQ(rigctld.ptt(), 0) << how;
+    }
+}
