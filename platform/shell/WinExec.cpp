@@ -2,12 +2,14 @@
 
 #include "ProgramLookup.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QUuid>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace shell {
@@ -34,8 +36,14 @@ unsigned WinExec(const QString &commandLine, unsigned, qint64 *startedPid)
     process.setStandardInputFile(QProcess::nullDevice());
     if (!process.startDetached(startedPid))
         return 0;
-    if (listening)
-        ready.waitForNewConnection(ReadyBoundMs);
+    if (listening && ready.waitForNewConnection(ReadyBoundMs)) {
+        // The started program's lifeline: held open (and not handed to the programs this one
+        // starts) until this program ends, however it ends; the system then closes it.
+        if (QLocalSocket *lifeline = ready.nextPendingConnection()) {
+            (void)::fcntl(int(lifeline->socketDescriptor()), F_DUPFD_CLOEXEC, 3);
+            delete lifeline;
+        }
+    }
     return 33;
 }
 
@@ -44,11 +52,16 @@ void announceReady()
     const QString name = qEnvironmentVariable(ReadySocketVariable);
     if (name.isEmpty())
         return;
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (socket.waitForConnected(1000))
-        socket.disconnectFromServer();
     qunsetenv(ReadySocketVariable);
+    auto *lifeline = new QLocalSocket(QCoreApplication::instance());
+    lifeline->connectToServer(name);
+    if (!lifeline->waitForConnected(1000)) {
+        delete lifeline;
+        return;
+    }
+    // The program that started this one has ended: so does this one, through its event loop.
+    QObject::connect(lifeline, &QLocalSocket::disconnected, QCoreApplication::instance(),
+                     &QCoreApplication::quit);
 }
 
 } // namespace shell

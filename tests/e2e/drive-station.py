@@ -251,12 +251,16 @@ if our_pids("tolmfsk") != terminal_pid or our_pids("tolmfsk-engine") != engine:
 say("a second start handed over to the running terminal")
 
 # The window destroyed from outside (not closed): the terminal ends as on Exit, and its engine
-# with it; the TCP link's port is free again.
+# with it, and the host it started, which lets go of the radio; the TCP link's port is free
+# again.
+if not our_pids("tolmfsk-host"):
+    fail("the terminal started no host")
 window = subprocess.run(["xdotool", "search", "--name", "TOLM FSK 1.0"], capture_output=True,
                         text=True).stdout.split()[0]
 subprocess.run(["xdotool", "windowclose", window], check=True)
-wait_for("the terminal and its engine to end",
-         lambda: not our_pids("tolmfsk") and not our_pids("tolmfsk-engine"), 10)
+wait_for("the terminal, its engine and its host to end",
+         lambda: not our_pids("tolmfsk") and not our_pids("tolmfsk-engine")
+         and not our_pids("tolmfsk-host"), 10)
 import socket
 probe = socket.socket()
 try:
@@ -266,6 +270,6 @@ except OSError:
     pass
 finally:
     probe.close()
-say("the window destroyed from outside: the terminal and its engine ended")
+say("the window destroyed from outside: the terminal, its engine and its host ended")
 
 say("all checks passed")
