@@ -55,6 +55,9 @@ TForm1::~TForm1()
 {
     if (Form1 == this)
         Form1 = nullptr;
+    // The conversation closes as the window's parts go: nothing of that is the host's doing.
+    if (DdeClientConv1)
+        DdeClientConv1->disconnect(this);
 }
 
 void TForm1::createStatusPanels()

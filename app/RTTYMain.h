@@ -140,6 +140,7 @@ public:
     // --- host conversation and radio-status decoding ---
     void DdeClientItem1Change();
     void DdeClientItem2Change();
+    void DdeClientConv1Close();
     void Edit7Change();
     void Edit1Change();
     void SpinEdit4Change();

@@ -3,10 +3,14 @@
 #include "app/RTTYMain.h"
 #include "hostlink/DdeClientConv.h"
 
+#include <QLabel>
+#include <initializer_list>
+
 void TForm1::connectHostLink()
 {
     bind(DdeClientItem1.get(), &TDdeClientItem::OnChange, &TForm1::DdeClientItem1Change);
     bind(DdeClientItem2.get(), &TDdeClientItem::OnChange, &TForm1::DdeClientItem2Change);
+    bind(DdeClientConv1.get(), &TDdeClientConv::OnClose, &TForm1::DdeClientConv1Close);
 }
 
 void TForm1::FormShow()
@@ -21,4 +25,19 @@ void TForm1::FormShow()
 void TForm1::DdeClientItem2Change()
 {
     Edit7->setText(DdeClientItem2->Text());
+}
+
+// The host has ended the conversation (it was stopped, or it died): what the radio last said
+// stays, greyed as no longer read, and the power panel says why. The conversation is not
+// opened again.
+void TForm1::DdeClientConv1Close()
+{
+    for (QWidget *reading :
+         std::initializer_list<QWidget *>{Label3, label15, Label5, Label6, Label8})
+        reading->setEnabled(false);
+    Label7->setVisible(false); // no warning about a power nobody reads now
+    setStatusPanelText(4, QStringLiteral("no host"));
+    statusPanel(4)->setToolTip(
+        QStringLiteral("The radio host has ended: frequency, mode, shift and power are no longer "
+                       "read from the radio"));
 }

@@ -1,6 +1,10 @@
 #include "RigReader.h"
 
+#include "ReadingCheck.h"
+
+#include <cctype>
 #include <hamlib/rig.h>
+#include <string>
 
 namespace radiohost {
 
@@ -40,18 +44,52 @@ std::optional<RadioTones> readTs2000Tones(radio::HamlibRig &rig, std::string &er
     return RadioTones{Tones[*tone], Shifts[*shift]};
 }
 
-std::optional<RadioReading> readRadio(radio::HamlibRig &rig, const HostSettings &settings,
-                                      std::string &error)
+std::optional<double> readTs2000Power(radio::HamlibRig &rig, double frequencyHz,
+                                      unsigned long long mode, std::string &error)
 {
+    // "PC" and the output power in watts as three digits: up to 100 W on HF, 6 m and 2 m, 50 W
+    // on 70 cm, 10 W on 23 cm, and 25 W in AM.
+    const auto answer = rig.kenwoodCommand("PC;", error);
+    if (!answer)
+        return std::nullopt;
+    const std::string &a = *answer;
+    const bool wellFormed = a.size() == 6 && a.compare(0, 2, "PC") == 0 && a[5] == ';' &&
+                            std::isdigit((unsigned char)a[2]) &&
+                            std::isdigit((unsigned char)a[3]) && std::isdigit((unsigned char)a[4]);
+    const int most = mode == RIG_MODE_AM   ? 25
+                     : frequencyHz > 1e9   ? 10
+                     : frequencyHz > 400e6 ? 50
+                                           : 100;
+    const int watts = wellFormed ? std::stoi(a.substr(2, 3)) : -1;
+    if (watts < 0 || watts > most) {
+        error = "the radio answered " + a + " to PC;";
+        return std::nullopt;
+    }
+    return double(watts);
+}
+
+std::optional<RadioReading> readRadio(radio::HamlibRig &rig, const HostSettings &settings,
+                                      std::string &error, bool *garbled)
+{
+    if (garbled)
+        *garbled = false;
     const auto frequency = rig.frequencyHz(error);
     const auto mode = frequency ? rig.mode(error) : std::nullopt;
     if (!frequency || !mode)
         return std::nullopt;
+    if (!rig.receives(*frequency, *mode)) {
+        error = "the radio answered a frequency or mode it cannot have";
+        if (garbled)
+            *garbled = true;
+        return std::nullopt;
+    }
     RadioReading r;
     r.frequencyHz = *frequency;
     r.mode = *mode;
     std::string unanswered; // what the radio cannot tell is left out, not an error
-    if (const auto level = rig.rfPower(unanswered))
+    if (rig.model() == radio::Ts2000Model)
+        r.powerWatts = readTs2000Power(rig, *frequency, *mode, unanswered);
+    else if (const auto level = rig.rfPower(unanswered))
         r.powerWatts = rig.rfPowerWatts(*level, *frequency, *mode, unanswered);
     r.transmitting = rig.transmitting(unanswered);
     r.markHz = settings.markHz;
@@ -109,6 +147,7 @@ bool RigReader::pause(int ms)
 void RigReader::run()
 {
     std::unique_ptr<radio::HamlibRig> rig;
+    ReadingCheck check; // only what two reads in a row agree on is published
     bool troubled = false;
     auto trouble = [&](const std::string &what) {
         if (!troubled)
@@ -128,10 +167,18 @@ void RigReader::run()
             if (settings_.rig.model == radio::DummyModel)
                 tuneDummyRig(*rig);
         }
-        const auto taken = readRadio(*rig, settings_, error);
+        bool garbled = false;
+        const auto taken = readRadio(*rig, settings_, error, &garbled);
+        if (!taken && garbled) {
+            // An answer the line corrupted: nothing of it published, the radio read again.
+            if (!pause(settings_.pollMs))
+                break;
+            continue;
+        }
         if (!taken) {
             trouble("the radio does not answer: " + error);
             rig.reset();
+            check.lost();
             if (!pause(RetryReadMs))
                 break;
             continue;
@@ -140,7 +187,8 @@ void RigReader::run()
             troubled = false;
             emit recovered();
         }
-        emit reading(*taken);
+        if (const auto shown = check.confirm(*taken))
+            emit reading(*shown);
         if (!pause(settings_.pollMs))
             break;
     }

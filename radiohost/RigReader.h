@@ -24,11 +24,18 @@ struct RadioTones {
 };
 std::optional<RadioTones> readTs2000Tones(radio::HamlibRig &rig, std::string &error);
 
-// One reading; nothing, with error set, when the radio does not give its frequency and mode.
-// Power and PTT are left empty when the radio cannot tell them; the tones are the radio's own
-// (TS-2000 in FSK) or the settings'.
+// One reading; nothing, with error set, when the radio does not give its frequency and mode,
+// and with garbled set too when it answered with a frequency or mode it cannot have (a
+// corrupted answer). Power and PTT are left empty when the radio cannot tell them (a TS-2000's
+// power is read as its PC answer says, checked); the tones are the radio's own (TS-2000 in
+// FSK) or the settings'.
 std::optional<RadioReading> readRadio(radio::HamlibRig &rig, const HostSettings &settings,
-                                      std::string &error);
+                                      std::string &error, bool *garbled = nullptr);
+// A TS-2000's output power in watts from its PC answer (which gives watts, not a share of the
+// band's most); nothing unless the answer is "PC", three digits and ";", and no more than the
+// radio gives on that band and in that mode.
+std::optional<double> readTs2000Power(radio::HamlibRig &rig, double frequencyHz,
+                                      unsigned long long mode, std::string &error);
 
 void tuneDummyRig(radio::HamlibRig &rig);
 

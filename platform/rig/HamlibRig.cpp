@@ -111,7 +111,20 @@ std::optional<float> HamlibRig::rfPower(std::string &error)
         error = hamlibError(status);
         return std::nullopt;
     }
+    if (!(level.f >= 0 && level.f <= 1)) {
+        error = "the radio gave an RF power level out of its range";
+        return std::nullopt;
+    }
     return level.f;
+}
+
+bool HamlibRig::receives(double frequencyHz, rmode_t mode) const
+{
+    // One mode, and a frequency within one of the radio's receive ranges (whatever modes a
+    // backend lists for it: a reversed mode is often left out).
+    const bool oneMode = mode != RIG_MODE_NONE && (mode & (mode - 1)) == 0;
+    return oneMode && frequencyHz > 0 &&
+           rig_get_range(rig_->state.rx_range_list, freq_t(frequencyHz), ~rmode_t(0)) != nullptr;
 }
 
 std::optional<bool> HamlibRig::transmitting(std::string &error)

@@ -34,7 +34,8 @@ public:
     // Each call: true when the radio answered; error says why when it did not.
     bool setPtt(bool transmit, std::string &error);
     std::optional<double> frequencyHz(std::string &error);
-    // The mode (RIG_MODE_...) and, for the RF power level, its value 0..1.
+    // The mode (RIG_MODE_...) and, for the RF power level, its value 0..1 (a value outside it
+    // is an answer the radio cannot have given, and an error).
     std::optional<rmode_t> mode(std::string &error);
     std::optional<float> rfPower(std::string &error);
     std::optional<bool> transmitting(std::string &error);
@@ -44,6 +45,9 @@ public:
     // A Kenwood radio's answer to a raw CAT command ("EX0...;"); nothing when the model is not
     // a Kenwood on a serial port or the radio does not answer.
     std::optional<std::string> kenwoodCommand(const std::string &command, std::string &error);
+
+    // Whether the radio can be on this frequency at all (its receive ranges), in one mode.
+    bool receives(double frequencyHz, rmode_t mode) const;
 
     int model() const { return model_; }
     // For calls this layer does not wrap.

@@ -159,16 +159,26 @@ TEST_F(HostConversationTest, ALateAnswerLosesThatChangeOnly)
     EXPECT_EQ(form->Label3->text(), "3.5800");
 }
 
-TEST_F(HostConversationTest, WhenTheHostEndsTheConversationTheDisplaysKeepTheirValues)
+// The last values stay, greyed as no longer read, and the status bar says why; the
+// conversation is not opened again.
+TEST_F(HostConversationTest, WhenTheHostEndsTheConversationTheDisplaysKeepTheirValuesAsNotRead)
 {
     startHost();
     startWindow();
+    EXPECT_TRUE(form->Label3->isEnabled());
+    EXPECT_TRUE(form->label15->isEnabled());
     host->endConversations();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->DdeClientConv1->isOpen(); }, 2000));
     host->setItem("tolmDDEItem1", std::string("FREQ: 21.080000\r\n") + '\0');
     host->announce("tolmDDEItem1");
     QTest::qWait(200);
     EXPECT_EQ(form->Label3->text(), "14.0853");
+    EXPECT_FALSE(form->Label3->isEnabled()) << "the frequency is no longer read";
+    EXPECT_FALSE(form->label15->isEnabled()) << "nor the mode";
+    EXPECT_FALSE(form->Label8->isEnabled()) << "nor the shift";
+    EXPECT_EQ(form->statusPanelText(4), "no host");
+    EXPECT_EQ(form->statusPanel(4)->text(), "no host") << "whole in its panel";
+    EXPECT_TRUE(form->statusPanel(4)->toolTip().contains("host has ended"));
     EXPECT_EQ(form->DdeClientItem1->DdeItem(), "tolmDDEItem1"); // names stay
     EXPECT_EQ(host->connections(), 1);                          // no reconnection
 }

@@ -77,16 +77,29 @@ TEST_F(HostProgramTest, ATs2000GivesItsFskMenusAndItsPowerInWatts)
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     ASSERT_EQ(run.lines.size(), 2);
     EXPECT_EQ(run.lines[0], "FREQ: 7.040000");
-    // Tone 1275 Hz (menu 40), shift 425 Hz (menu 38); 35 % of the 100 W the radio gives on 40 m.
+    // Tone 1275 Hz (menu 40), shift 425 Hz (menu 38); PC035: 35 W.
     EXPECT_EQ(run.lines[1], "FSKR 1275 1700 035 0 0");
+    // Full power, PC100: 100 W (once published as 000).
+    radio.set("power 100");
+    run = runHost({"--model", "2014", "--port", radio.device, "--once"}, environment);
+    ASSERT_EQ(run.lines.size(), 2) << run.errors.toStdString();
+    EXPECT_EQ(run.lines[1], "FSKR 1275 1700 100 0 0");
 
-    // On 70 cm the radio gives 50 W at most; outside FSK the tones are the settings'.
+    // On 70 cm the radio gives 50 W at most, and PC035 is 35 W; outside FSK the tones are the
+    // settings'.
+    radio.set("power 35");
     radio.set("freq 432100000");
     radio.set("mode 2");
     run = runHost({"--model", "2014", "--port", radio.device, "--once", "--shift", "200"},
                   environment);
     ASSERT_EQ(run.lines.size(), 2) << run.errors.toStdString();
-    EXPECT_EQ(run.lines[1], "USB 2125 2325 018 0 0");
+    EXPECT_EQ(run.lines[1], "USB 2125 2325 035 0 0");
+    // An answer of more than the band gives is one the radio cannot have made: not published.
+    radio.set("power 80");
+    run = runHost({"--model", "2014", "--port", radio.device, "--once", "--shift", "200"},
+                  environment);
+    ASSERT_EQ(run.lines.size(), 2) << run.errors.toStdString();
+    EXPECT_EQ(run.lines[1], "USB 2125 2325 NA 0 0");
 }
 
 TEST_F(HostProgramTest, ARadioThatDoesNotAnswerIsSaidOnStandardErrorOnly)
