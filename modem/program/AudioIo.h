@@ -61,9 +61,10 @@ std::unique_ptr<AudioInput> openWavInput(const std::string &path, bool realTime,
                                          std::string &error);
 // Everything transmitted, as 16-bit WAV at the engine's rate; the header is kept up to date.
 std::unique_ptr<AudioOutput> openWavOutput(const std::string &path, std::string &error);
-// A whole WAV file (channels mixed, any rate from LowestWavRateHz to HighestWavRateHz) at the
-// engine's rate; empty with error set when it cannot be read or its header gives a rate out of
-// that range. truncated tells a file whose data ends before its header says it does.
+// A whole WAV file (WAV, WAVEX or RF64 of any encoding libsndfile reads; channels mixed; any
+// rate from LowestWavRateHz to HighestWavRateHz) at the engine's rate; empty with error set when
+// it cannot be read, is another kind of file, or its header gives a rate out of that range.
+// truncated tells a file whose data ends before its header says it does.
 constexpr int LowestWavRateHz = 4000, HighestWavRateHz = 768000;
 std::vector<float> readWavAtEngineRate(const std::string &path, std::string &error,
                                        bool *truncated = nullptr);

@@ -94,6 +94,12 @@ std::vector<float> readWavAtEngineRate(const std::string &path, std::string &err
         error = "cannot read " + path + ": " + sf_strerror(nullptr);
         return {};
     }
+    const int type = info.format & SF_FORMAT_TYPEMASK;
+    if (type != SF_FORMAT_WAV && type != SF_FORMAT_WAVEX && type != SF_FORMAT_RF64) {
+        error = "cannot read " + path + ": it is not a WAV file";
+        sf_close(file);
+        return {};
+    }
     if (info.samplerate < LowestWavRateHz || info.samplerate > HighestWavRateHz) {
         error = "cannot read " + path + ": its header gives a sample rate of " +
                 std::to_string(info.samplerate) + " Hz; recordings of " +
