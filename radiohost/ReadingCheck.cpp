@@ -1,25 +1,35 @@
 #include "ReadingCheck.h"
 
+#include <tuple>
+
 namespace radiohost {
 
 std::optional<RadioReading> ReadingCheck::confirm(const RadioReading &read)
 {
-    if (last_) {
-        const RadioReading &before = *last_;
-        if (read.frequencyHz == before.frequencyHz)
+    if (before_.size() + 1 >= std::size_t(Reads)) {
+        auto agree = [&](auto field) {
+            for (const RadioReading &r : before_)
+                if (!(field(r) == field(read)))
+                    return false;
+            return true;
+        };
+        if (agree([](const RadioReading &r) { return r.frequencyHz; }))
             frequencyHz_ = read.frequencyHz;
-        if (read.mode == before.mode)
+        if (agree([](const RadioReading &r) { return r.mode; }))
             mode_ = read.mode;
-        // Unknown twice in a row is unknown: the radio no longer tells it.
-        if (read.powerWatts == before.powerWatts)
+        // Unknown every time is unknown: the radio no longer tells it.
+        if (agree([](const RadioReading &r) { return r.powerWatts; }))
             powerWatts_ = read.powerWatts;
-        if (read.transmitting == before.transmitting)
+        if (agree([](const RadioReading &r) { return r.transmitting; }))
             transmitting_ = read.transmitting;
-        if (read.markHz == before.markHz && read.shiftHz == before.shiftHz &&
-            read.tonesFromRadio == before.tonesFromRadio)
+        if (agree([](const RadioReading &r) {
+                return std::tuple(r.markHz, r.shiftHz, r.tonesFromRadio);
+            }))
             tones_ = read;
     }
-    last_ = read;
+    before_.push_back(read);
+    if (before_.size() >= std::size_t(Reads))
+        before_.pop_front();
     if (!frequencyHz_ || !mode_)
         return std::nullopt;
     RadioReading shown;

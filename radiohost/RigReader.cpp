@@ -147,7 +147,7 @@ bool RigReader::pause(int ms)
 void RigReader::run()
 {
     std::unique_ptr<radio::HamlibRig> rig;
-    ReadingCheck check; // only what two reads in a row agree on is published
+    ReadingCheck check; // only what three reads in a row agree on is published
     bool troubled = false;
     auto trouble = [&](const std::string &what) {
         if (!troubled)

@@ -63,6 +63,9 @@ std::unique_ptr<HamlibRig> HamlibRig::open(const RigSettings &settings, std::str
         rig_cleanup(rig);
         return nullptr;
     }
+    // Every read asks the radio: an answer from Hamlib's cache would repeat one that a noisy
+    // line corrupted, and a repeated reading is taken for a confirmed one.
+    rig_set_cache_timeout_ms(rig, HAMLIB_CACHE_ALL, 0);
     return std::unique_ptr<HamlibRig>(new HamlibRig(rig, settings.model));
 }
 

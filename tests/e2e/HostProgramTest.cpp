@@ -1,6 +1,6 @@
 // The terminal with the real host program: started through "DDeServerAp" when absent, the
-// dummy rig's values shown, and a frequency set on the radio through rigctld shown within a
-// second.
+// dummy rig's values shown, a frequency set on the radio through rigctld shown within a
+// second, and behind a serial line that corrupts the radio's answers only what it said.
 #include "ErrorBoxWatch.h"
 #include "FolderVariable.h"
 #include "QtPrinters.h"
@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,5 +148,49 @@ TEST_F(HostProgramTest, ATs2000ShowsWhatItSaysAndNothingElse)
     radio.set("mute");
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->label15->text() == "NORADIO"; }, 10000));
     EXPECT_EQ(form->Label3->text(), "7.0400");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.shown.join(" | ").toStdString();
+}
+
+// A serial line that flips a bit in 3% of the bytes the TS-2000 sends: the window shows the
+// radio's own frequency, mode and power, or that it does not answer, and nothing else.
+TEST_F(HostProgramTest, BehindALineThatCorruptsAnswersOnlyWhatTheRadioSaidIsShown)
+{
+    Ts2000Sim radio;
+    ASSERT_FALSE(radio.device.isEmpty());
+    for (const char *line : {"freq 7040000", "mode 9", "power 35", "menu 38 2"})
+        radio.set(line);
+    QProcess noisy;
+    noisy.start("/usr/bin/python3", {QStringLiteral(TOLMFSK_TEST_SUPPORT_DIR "/corrupting-line.py"),
+                                     radio.device, "0.03", "7"});
+    ASSERT_TRUE(noisy.waitForStarted(3000) && noisy.waitForReadyRead(3000));
+    const QString device = QString::fromLatin1(noisy.readLine()).trimmed();
+    QFile ini(config.filePath("tolmfsk/host.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QString("[rig]\nmodel=2014\nport=%1\npoll_ms=100\n").arg(device).toUtf8());
+    ini.close();
+    ErrorBoxWatch boxes;
+
+    form = std::make_unique<TForm1>();
+    ASSERT_GT(hostPid, 0) << "DDeServerAp was not started";
+    QSet<QString> frequencies, modes, powers;
+    QElapsedTimer watching;
+    watching.start();
+    while (watching.elapsed() < 12000) {
+        frequencies << form->Label3->text();
+        modes << form->label15->text();
+        powers << form->statusPanelText(4);
+        QTest::qWait(20);
+    }
+    noisy.closeWriteChannel();
+    noisy.waitForFinished(2000);
+    EXPECT_TRUE(frequencies.contains("7.0400")) << "the radio was read through the noise";
+    for (const QString &f : frequencies)
+        EXPECT_TRUE(f == "14.085" || f == "7.0400") << "a frequency shown: " << f.toStdString();
+    for (const QString &m : modes)
+        EXPECT_TRUE(m == "FSK" || m == "FSKR" || m == "NORADIO")
+            << "a mode shown: " << m.toStdString();
+    for (const QString &p : powers)
+        EXPECT_TRUE(p.isEmpty() || p == "035 watts" || p == "NA watts")
+            << "a power shown: " << p.toStdString();
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.shown.join(" | ").toStdString();
 }
