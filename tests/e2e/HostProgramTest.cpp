@@ -80,6 +80,22 @@ TEST_F(HostProgramTest, TheTerminalStartsTheHostAndShowsTheDummyRig)
     EXPECT_EQ(form->label15->text(), "FSK");
     EXPECT_EQ(form->Label8->text(), "170");
     EXPECT_TRUE(form->Label7->isHidden());
+    EXPECT_TRUE(form->Label3->isEnabled());
+}
+
+// The host killed under a running terminal: its last values stay, greyed as no longer read, and
+// the status bar says the host is gone.
+TEST_F(HostProgramTest, AHostKilledUnderTheTerminalLeavesNoValueLookingLive)
+{
+    form = std::make_unique<TForm1>();
+    ASSERT_GT(hostPid, 0) << "DDeServerAp was not started";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->statusPanelText(4) == "050 watts"; }, 3000));
+    ::kill(pid_t(hostPid), SIGKILL);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->statusPanelText(4) == "no host"; }, 3000))
+        << form->statusPanelText(4).toStdString();
+    EXPECT_FALSE(form->Label3->isEnabled());
+    EXPECT_FALSE(form->label15->isEnabled());
+    EXPECT_EQ(form->Label3->text(), "14.0853") << "the last frequency the radio gave";
 }
 
 TEST_F(HostProgramTest, AFrequencySetThroughRigctldShowsWithinASecond)

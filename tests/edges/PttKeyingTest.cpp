@@ -305,7 +305,8 @@ TEST(FrozenTerminal, TheEngineStillEndsAtOnceAndReleasesTheRadio)
             engine.send(enginelink::QuitMsg{});
         else
             engine.process.closeWriteChannel();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return rigctld.ptt() == 0; }, 1000))
+            << how << ": PTT still keyed a second later";
         EXPECT_TRUE(engine.process.waitForFinished(1500)) << how << ": still running";
-        EXPECT_EQ(rigctld.ptt(), 0) << how;
     }
 }
