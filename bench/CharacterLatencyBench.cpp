@@ -32,20 +32,26 @@ struct Latency {
     double medianMs = 0, worstMs = 0;
 };
 
+// The printing characters' stop-bit ends of a text keyed from `from` (samples), in seconds.
+std::vector<double> stopBitEnds(const std::string &over, double from, const channel::Settings &s)
+{
+    std::vector<double> ends;
+    rtty::BaudotDecoder shifts;
+    const std::vector<std::uint8_t> codes = rtty::encodeText(over);
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        if (shifts.decode(codes[i]))
+            ends.push_back(from / s.sampleRateHz + double(i + 1) * (6 + s.stopBits) / s.baud);
+    return ends;
+}
+
 Latency measure(const std::string &text, double snrDb)
 {
     channel::Settings s;
     s.snrDb = snrDb;
     s.seed = 7;
     const std::vector<float> audio = channel::transmit(text, s);
-    // When each code's stop bits end, in seconds from the start of the audio; the printing
-    // codes' ends in order (the shifts print nothing).
-    const std::vector<std::uint8_t> codes = rtty::encodeText(text);
-    std::vector<double> ends;
-    rtty::BaudotDecoder shifts;
-    for (std::size_t i = 0; i < codes.size(); ++i)
-        if (shifts.decode(codes[i]))
-            ends.push_back(s.leadSeconds + double(i + 1) * (6 + s.stopBits) / s.baud);
+    // When each printing character's stop bits end, in seconds from the start of the audio.
+    const std::vector<double> ends = stopBitEnds(text, s.leadSeconds * s.sampleRateHz, s);
 
     rtty::Receiver receiver;
     std::vector<double> given; // when each character came, in seconds
@@ -77,18 +83,6 @@ Latency measure(const std::string &text, double snrDb)
     return result;
 }
 
-// The printing characters' stop-bit ends of one over keyed from `from` (samples), in seconds.
-std::vector<double> stopBitEnds(const std::string &over, double from, const channel::Settings &s)
-{
-    std::vector<double> ends;
-    rtty::BaudotDecoder shifts;
-    const std::vector<std::uint8_t> codes = rtty::encodeText(over);
-    for (std::size_t i = 0; i < codes.size(); ++i)
-        if (shifts.decode(codes[i]))
-            ends.push_back(from / s.sampleRateHz + double(i + 1) * (6 + s.stopBits) / s.baud);
-    return ends;
-}
-
 struct OversLatency {
     std::size_t overs = 0, whole = 0; // overs sent, and read exactly
     std::vector<double> firstMs;      // each whole over's first character
@@ -98,16 +92,8 @@ struct OversLatency {
 
 OversLatency measureOvers(double snrDb, int squelchLevel, double leadSeconds)
 {
-    const std::string text = "CQ TEST G4ZBN G4ZBN\r\n"
-                             "K7QX K7QX\r\n"
-                             "K7QX 599 0417 0417 G4ZBN\r\n"
-                             "QRZ? DE K7QX\r\n"
-                             "R TU 73 DE PY2ZZ SK\r\n"
-                             "599 1234 1234 BK\r\n"
-                             "RYRYRY CQ TEST W1AW\r\n"
-                             "5NN 001 001 DL1ABC\r\n"
-                             "TU 5NN 0042 QRZ TEST\r\n"
-                             "DL1ABC 73 GL\r\n";
+    const std::string text =
+        std::string(channel::ContestOvers) + "TU 5NN 0042 QRZ TEST\r\nDL1ABC 73 GL\r\n";
     channel::Settings s;
     s.snrDb = snrDb;
     s.seed = 11;

@@ -293,7 +293,7 @@ bool CharacterFramer::readExpected()
         // Not yet in cadence: the frame must show its whole structure. Its distance from the
         // last one, to the nearest half bit, tells how long the sender's stop bits are.
         const double found = bestStart(due - ProbeBits * T, due + ProbeBits * T);
-        if (at(found - 0.5 * T) <= 0 || at(found + 0.5 * T) >= 0 || at(found + 6.5 * T) <= 0)
+        if (!framed(found))
             return false;
         // Once the sender's stop bits are known, only a shorter interval tells anything: a
         // pause (a sender typing as he goes) makes any interval longer.

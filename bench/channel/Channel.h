@@ -88,6 +88,17 @@ struct Settings {
 std::vector<float> transmit(const std::string &text, const Settings &settings,
                             std::vector<OverSpan> *overs = nullptr);
 
+// Eight overs of contest and QSO traffic, a line each, whose first words are call signs and
+// figures: for the tests and benches of traffic in overs.
+inline constexpr const char *ContestOvers = "CQ TEST G4ZBN G4ZBN\r\n"
+                                            "K7QX K7QX\r\n"
+                                            "K7QX 599 0417 0417 G4ZBN\r\n"
+                                            "QRZ? DE K7QX\r\n"
+                                            "R TU 73 DE PY2ZZ SK\r\n"
+                                            "599 1234 1234 BK\r\n"
+                                            "RYRYRY CQ TEST W1AW\r\n"
+                                            "5NN 001 001 DL1ABC\r\n";
+
 // A text's lines, each with its line end: the overs it is sent in.
 std::vector<std::string> splitOvers(const std::string &text);
 

@@ -15,15 +15,7 @@ using namespace rtty;
 
 namespace {
 
-// Overs of contest and QSO traffic, the first words call signs and figures.
-const std::string Overs = "CQ TEST G4ZBN G4ZBN\r\n"
-                          "K7QX K7QX\r\n"
-                          "K7QX 599 0417 0417 G4ZBN\r\n"
-                          "QRZ? DE K7QX\r\n"
-                          "R TU 73 DE PY2ZZ SK\r\n"
-                          "599 1234 1234 BK\r\n"
-                          "RYRYRY CQ TEST W1AW\r\n"
-                          "5NN 001 001 DL1ABC\r\n";
+const std::string Overs = channel::ContestOvers;
 
 constexpr std::size_t Block = 256; // the engine's block of sound
 
