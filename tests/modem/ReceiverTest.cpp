@@ -152,6 +152,58 @@ TEST(Receiver, SquelchJudgesTheDecodingNotTheLevel)
         << copied;
 }
 
+// Senders whose frames do not add up coherently, so that the frame reader never trusts them:
+// one whose tones come from two free-running oscillators (a new phase at every change), and
+// one 4% fast. The squelch opens on whether a signal is there, not on how it is read.
+namespace {
+
+std::vector<std::pair<std::string, std::vector<float>>> untrustedSenders(const std::string &text)
+{
+    channel::Settings jumps;
+    jumps.snrDb = 10;
+    jumps.phaseJumps = true;
+    jumps.seed = 3;
+    channel::Settings fast;
+    fast.snrDb = 10;
+    fast.baud = 45.45 * 1.04;
+    fast.seed = 4;
+    return {{"phase jumps", channel::transmit(text, jumps)},
+            {"4% fast", channel::transmit(text, fast)}};
+}
+
+} // namespace
+
+TEST(Receiver, TheSquelchOpensOnASenderTheFrameReaderDoesNotTrust)
+{
+    ReceiverSettings squelched;
+    squelched.squelch = true;
+    squelched.squelchLevel = 200;
+    for (const auto &[what, audio] : untrustedSenders(Contact)) {
+        const std::string open = receiveText(audio);
+        const std::string copied = receiveText(audio, squelched);
+        EXPECT_LE(cer::characterErrorRate(Contact, open), 0.02) << what << ": " << open;
+        EXPECT_LE(cer::characterErrorRate(Contact, copied), 0.02) << what << ": " << copied;
+    }
+}
+
+// Nor is such a signal read twice when the tones move far and back (AFC pulled by a
+// neighbour): it was being read well.
+TEST(Receiver, ASenderReadWellButNotTrustedIsNotReadTwiceWhenTheTonesMove)
+{
+    for (const auto &[what, audio] : untrustedSenders(Contact)) {
+        const auto split = std::size_t(4 * Receiver::SampleRateHz);
+        Receiver receiver;
+        std::string text;
+        receiver.onCharacter = [&](char c) { text += c; };
+        receiver.process(audio.data(), split);
+        receiver.retune(2125 + 2 * Receiver::RereadMoveHz, 2295 + 2 * Receiver::RereadMoveHz);
+        receiver.retune(2125, 2295);
+        receiver.process(audio.data() + split, audio.size() - split);
+        EXPECT_LE(cer::characterErrorRate(Contact, text), 0.02) << what << ": " << text;
+        EXPECT_EQ(cer::fold(text), cer::fold(Contact)) << what;
+    }
+}
+
 TEST(Receiver, WholeFramesCopyASteadySignalBeyondTheBitByBitLimit)
 {
     // At -9 dB in 2500 Hz, deciding each bit on its own (even with perfect timing) loses about

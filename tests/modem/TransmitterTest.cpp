@@ -36,6 +36,29 @@ TEST(Transmitter, SendsTheBufferThenDiddlesThenStopsWhenAsked)
     EXPECT_EQ(*std::max_element(block.begin(), block.end()), 0.0f);
 }
 
+// A diddle is LTRS: the receiver is in letters after it, so a figure typed after an idle
+// spell carries FIGS again.
+TEST(Transmitter, AFigureAfterDiddlesCarriesItsShift)
+{
+    Transmitter tx(EngineCore::SampleRateHz, 45.45, 2125, 2295);
+    tx.addText("5");
+    tx.start();
+    std::vector<float> audio, block(256);
+    const auto run = [&](double seconds) {
+        for (std::size_t n = 0; n < std::size_t(seconds * EngineCore::SampleRateHz);
+             n += block.size()) {
+            tx.generate(block.data(), block.size());
+            audio.insert(audio.end(), block.begin(), block.end());
+        }
+    };
+    run(2.0); // the lead, the 5, then about a dozen diddles
+    tx.addText("6");
+    tx.stopWhenSent();
+    while (tx.transmitting() && audio.size() < 10 * EngineCore::SampleRateHz)
+        run(0.1);
+    EXPECT_EQ(receiveText(audio), "56");
+}
+
 // Stopping at once still falls over the ramp (5 ms, 55 samples), then is silent.
 TEST(Transmitter, StopNowEndsWithinTheRampAndDropsTheBuffer)
 {

@@ -108,6 +108,27 @@ TEST_F(TcpLinkTest, AFloodingClientIsDropped)
     EXPECT_EQ(quiet->socket.state(), QAbstractSocket::ConnectedState);
 }
 
+// The bound is exact: as many frames in a second as it allows keep the client; one more drops it.
+TEST_F(TcpLinkTest, TheFloodBoundIsExact)
+{
+    auto client = greetedClient();
+    QTest::qWait(1100); // its hello is out of the last second
+    std::vector<std::uint8_t> burst;
+    for (int i = 0; i < TXMMT::MaxFramesPerSecond; ++i) {
+        const auto frame = tcplink::clientShortFrame(tcplink::ClientPtt, 0);
+        burst.insert(burst.end(), frame.begin(), frame.end());
+    }
+    client->send(burst);
+    QTest::qWait(300);
+    ASSERT_EQ(client->socket.state(), QAbstractSocket::ConnectedState)
+        << "dropped at exactly the allowed number of frames";
+    EXPECT_EQ(form->XMMT1->clientCount(), 1);
+    client->sendChar('K');
+    EXPECT_TRUE(client->waitClosed()) << "one frame over the bound within the second";
+    EXPECT_EQ(form->XMMT1->clientCount(), 0);
+    EXPECT_NE(form->Transmit->toPlainText(), "K") << "the frame over the bound was not taken";
+}
+
 // The bound holds over any second, not over seconds counted from the connection: two bursts
 // each under it, a fifth of a second apart across such a second's end, are one flood.
 TEST_F(TcpLinkTest, TwoBurstsWithinASecondAreOneFlood)
