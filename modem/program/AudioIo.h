@@ -42,7 +42,8 @@ public:
     virtual std::size_t queued() const { return 0; }
     // The most samples a paced output's device has taken at once.
     virtual std::size_t appetite() const { return 0; }
-    // Times the device ran short of samples since the output was opened.
+    // Times the device ran short of samples since the output was opened, or was given silence
+    // inside a transmission because the engine had not written its next samples in time.
     virtual std::size_t underruns() const { return 0; }
     // Empty while the output works.
     virtual std::string fault() const { return {}; }

@@ -33,10 +33,10 @@ public:
     {
         later([l = &runner_.listener_, record] { l->status(record); });
     }
-    void transmitting(bool on) override
-    {
-        later([l = &runner_.listener_, on] { l->transmitting(on); });
-    }
+    // The core's word that it has generated a transmission's last sample comes before that
+    // sample is played; the runner says when a transmission starts and when it has been
+    // played and the radio released (announce).
+    void transmitting(bool) override {}
     void edgeChanged(rtty::Edge edge, const std::string &fault) override
     {
         later([l = &runner_.listener_, edge, fault] { l->edgeChanged(edge, fault); });
@@ -57,6 +57,14 @@ EngineRunner::~EngineRunner()
     stop();
     output_.reset(); // its thread may still be about to report a played transmission
     input_.reset();
+}
+
+void EngineRunner::announce(bool on)
+{
+    if (announced_ == on)
+        return;
+    announced_ = on;
+    events_->later([l = &listener_, on] { l->transmitting(on); });
 }
 
 std::function<void(const std::string &)> EngineRunner::edgeReporter(rtty::Edge edge)
@@ -133,6 +141,7 @@ void EngineRunner::stop()
         thread_.join();
     sending_ = false;
     keyer_.key(false);
+    announce(false);
 }
 
 void EngineRunner::post(std::function<void(rtty::EngineCore &)> request)
@@ -154,6 +163,7 @@ void EngineRunner::startSending()
     ++transmission_;
     openFskLine();
     underrunsBefore_ = output_->underruns();
+    announce(true);
     // With FSK wanted and its port not open the radio would send a bare carrier: not keyed.
     if (pttEnabled_ && (tx_.method == TxMethod::Afsk || fsk_))
         keyer_.key(true);
@@ -213,14 +223,16 @@ void EngineRunner::finishSending()
 }
 
 // PTT off once the last transmission has been played and its tail has passed, unless another
-// one has begun meanwhile.
+// one has begun meanwhile; then the transmission has ended.
 void EngineRunner::releaseWhenDue()
 {
-    if (sending_ || played_ != transmission_ || !keyer_.keyed())
+    if (sending_ || played_ != transmission_ || !announced_)
         return;
     const auto playedAt = Clock::time_point(Clock::duration(playedAt_.load()));
-    if (Clock::now() >= playedAt + std::chrono::milliseconds(tailMs_.load()))
+    if (Clock::now() >= playedAt + std::chrono::milliseconds(tailMs_.load())) {
         keyer_.key(false);
+        announce(false);
+    }
 }
 
 void EngineRunner::run()

@@ -1,7 +1,8 @@
 // Runs the signal path on a thread of its own: reads received audio from the input (which
 // paces it), applies the terminal's requests between blocks, runs EngineCore, and sends each
 // transmission to the output with the transmitter keyed around it: PTT on, a lead of silence,
-// the transmission, and PTT off a tail after its last sample has been played. Its events,
+// the transmission, and PTT off a tail after its last sample has been played; the listener
+// hears that a transmission has ended only then (its sound is on the air until it). Its events,
 // those of the signal path and those of its edges (sound and PTT), reach the listener on the
 // thread that owns the runner (the main thread), through that thread's event loop.
 #pragma once
@@ -62,6 +63,8 @@ private:
     std::size_t blocksToSend() const;
     void finishSending();
     void releaseWhenDue();
+    // Tells the listener that a transmission has started or ended, once each.
+    void announce(bool on);
     void openFskLine();
     void closeFskLine(); // the transmitter no longer keys it
 
@@ -77,6 +80,7 @@ private:
     std::atomic<unsigned> transmission_{0}, played_{0};
     std::atomic<Clock::rep> playedAt_{0};
     std::size_t underrunsBefore_ = 0;
+    bool announced_ = false; // the listener was told a transmission started, and not yet its end
     bool underrunReported_ = false;
 
     // Declared after what the output's thread touches and destroyed before it; the keyer goes

@@ -2,7 +2,8 @@
 // well). Each stream has its own connection, run by a PulseAudio thread: the input keeps what
 // the server delivers in a buffer that read() takes from; the output answers every request of
 // the server, with queued samples or with silence, so that the device never runs dry between
-// or at the start of transmissions. A server or device that goes away turns into a fault,
+// or at the start of transmissions (silence given inside a transmission counts as running
+// dry). A server or device that goes away turns into a fault,
 // which the caller sees at its next read or write; the server converts rates and formats.
 #include "AudioIo.h"
 #include "PulseStream.h"
@@ -112,6 +113,7 @@ public:
             return false;
         pending_.insert(pending_.end(), samples, samples + n);
         queued_ += n;
+        writing_ = true;
         return true;
     }
 
@@ -119,6 +121,7 @@ public:
     {
         {
             std::lock_guard lock(mutex_);
+            writing_ = false; // what was written is the whole transmission
             if (!failed_ && taken_ < queued_) {
                 marks_.push_back({queued_, std::move(played)});
                 return;
@@ -154,6 +157,10 @@ private:
         {
             std::lock_guard lock(mutex_);
             const std::size_t take = std::min(n, pending_.size());
+            // Silence inside a transmission is a gap on the air, as much as the server's
+            // running short of sound is.
+            if (writing_ && take < n)
+                ++underruns_;
             std::copy_n(pending_.begin(), take, chunk_.begin());
             pending_.erase(pending_.begin(), pending_.begin() + std::ptrdiff_t(take));
             const std::size_t before = taken_;
@@ -216,6 +223,7 @@ private:
     std::vector<Mark> marks_;
     std::size_t queued_ = 0, taken_ = 0;
     bool failed_ = false;
+    bool writing_ = false; // a transmission is being written: its end not yet marked
     std::vector<float> chunk_;
     struct Timer {
         std::function<void()> played; // empty once called

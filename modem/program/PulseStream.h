@@ -12,8 +12,10 @@ namespace engineio::pulse {
 
 // How long the server and the device have to answer an open.
 constexpr pa_usec_t OpenTimeoutUs = 3'000'000;
-// What the output asks the server to keep queued, and how often the input hears from it.
-constexpr double OutputLatencySeconds = 0.08;
+// What the output asks the server to keep queued (room for a few of a loaded server's
+// quanta, which PipeWire may make 2048 samples at 48 kHz), and how often the input hears
+// from it.
+constexpr double OutputLatencySeconds = 0.15;
 constexpr double InputFragmentSeconds = 0.02;
 
 class PulseStream {

@@ -162,3 +162,18 @@ QString SoundServer::log() const
     QFile file(runtime_.filePath("server.log"));
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
+
+QString SoundServer::shortfalls() const
+{
+    QStringList found;
+    for (const QString &line : log().split('\n')) {
+        // PipeWire's pulse server notes a stream it finds empty before anything was ever
+        // written to it ("read:0"), the moment it is made: no sound was missed then.
+        const bool beforeFirstSound = line.contains(" underrun read:0 ");
+        if ((line.contains("underrun", Qt::CaseInsensitive) ||
+             line.contains("xrun", Qt::CaseInsensitive)) &&
+            !beforeFirstSound)
+            found << line;
+    }
+    return found.join('\n');
+}

@@ -29,10 +29,14 @@ public:
     void stopRecording();
     // The server's own log (PipeWire's pulse server notes client underruns there).
     QString log() const;
+    // Its lines that tell of a stream or the graph running short while playing: underruns
+    // and xruns.
+    QString shortfalls() const;
 
-private:
+    // pactl with these arguments on this server; true when it succeeds.
     bool pactl(const QStringList &arguments, QString *out = nullptr) const;
 
+private:
     Kind kind_;
     QTemporaryDir runtime_;
     QProcess server_, recorder_;
