@@ -104,7 +104,7 @@ TEST_P(SerialPtt, DestroyedWhileKeyedDropsItsLine)
     EXPECT_EQ(last->linesAfter, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, SerialPtt, ::testing::Values(PttMethod::Rts, PttMethod::Dtr),
+INSTANTIATE_TEST_SUITE_P(Destroyed, SerialPtt, ::testing::Values(PttMethod::Rts, PttMethod::Dtr),
                          [](const auto &info) {
                              return std::string(info.param == PttMethod::Rts ? "Rts" : "Dtr");
                          });
