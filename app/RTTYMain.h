@@ -116,6 +116,7 @@ public:
     // --- receive window ---
     void XMMRCharRcvd(std::int16_t bChar);
     void TextKeyPress(char &Key);
+    void TextDblClick(const QPoint &at, bool shift);
     void Button14Click();
     void Clear2Click();
 

@@ -116,6 +116,41 @@ TEST_F(ReceiveWindowTest, NotesTypedIntoTheWindowAreCapitalsAndNotSent)
     EXPECT_EQ(key, char(0xE9));
 }
 
+namespace {
+
+// Double-clicks the character at position of the receive window, with the given keys held.
+void doubleClickAt(QPlainTextEdit *window, int position, Qt::KeyboardModifiers keys = {})
+{
+    QTextCursor cursor(window->document());
+    cursor.setPosition(position);
+    const QPoint at = window->cursorRect(cursor).center() + QPoint(2, 0);
+    QTest::mouseDClick(window->viewport(), Qt::LeftButton, keys, at);
+}
+
+} // namespace
+
+// A call sign is one double-click away from STATION (and so from the macros); with Shift any
+// word goes into NAME. A word that is not a call sign leaves STATION as it was.
+TEST_F(ReceiveWindowTest, ADoubleClickTakesACallSignIntoStationAndWithShiftAWordIntoName)
+{
+    for (char c : QByteArray("CQ CQ DE DL/W1AW W1AW K\r\n599 TU NAME HANS HANS"))
+        engine->raiseChar(c);
+    const QString text = form->Text->toPlainText();
+    form->Edit2->setText("STATION");
+    doubleClickAt(form->Text, int(text.indexOf("599")) + 1);
+    EXPECT_EQ(form->Edit2->text(), "STATION") << "599 is no call sign";
+    doubleClickAt(form->Text, int(text.indexOf(" W1AW ")) + 2);
+    EXPECT_EQ(form->Edit2->text(), "W1AW");
+    doubleClickAt(form->Text, int(text.indexOf("DL/")) + 1);
+    EXPECT_EQ(form->Edit2->text(), "DL/W1AW");
+    doubleClickAt(form->Text, int(text.indexOf("HANS")) + 1, Qt::ShiftModifier);
+    EXPECT_EQ(form->Edit3->text(), "HANS");
+    EXPECT_EQ(form->Edit2->text(), "DL/W1AW") << "NAME only, with Shift";
+    doubleClickAt(form->Text, int(text.indexOf("HANS")) + 1);
+    EXPECT_EQ(form->Edit2->text(), "DL/W1AW") << "a name is no call sign";
+    EXPECT_EQ(form->Text->toPlainText(), text) << "the received text is left as it was";
+}
+
 TEST_F(ReceiveWindowTest, ClearingEmptiesTheWindowAndTheNextCharacterComesFirst)
 {
     engine->raiseChar('A');
