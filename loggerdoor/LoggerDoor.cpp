@@ -61,22 +61,8 @@ public:
         add("main.get_trx_state", "s:n", "RX or TX", [this](auto &, auto *r) {
             *r = xmlrpc_c::value_string(station_.transmitting() ? "TX" : "RX");
         });
-        add("log.get_call", "s:n", "the STATION field",
-            [this](auto &, auto *r) { *r = xmlrpc_c::value_string(station_.call()); });
-        add("log.set_call", "n:s", "sets the STATION field", [this](auto &p, auto *r) {
-            const std::string call = p.getString(0);
-            p.verifyEnd(1);
-            station_.setCall(call);
-            *r = xmlrpc_c::value_nil();
-        });
-        add("log.get_name", "s:n", "the NAME field",
-            [this](auto &, auto *r) { *r = xmlrpc_c::value_string(station_.name()); });
-        add("log.set_name", "n:s", "sets the NAME field", [this](auto &p, auto *r) {
-            const std::string name = p.getString(0);
-            p.verifyEnd(1);
-            station_.setName(name);
-            *r = xmlrpc_c::value_nil();
-        });
+        addField("call", "the STATION field", &DoorStation::call, &DoorStation::setCall);
+        addField("name", "the NAME field", &DoorStation::name, &DoorStation::setName);
         add("text.get_rx_length", "i:n", "the length of the received text",
             [this](auto &, auto *r) {
                 *r = xmlrpc_c::value_int(int(station_.receivedText().size()));
@@ -115,6 +101,21 @@ private:
         registry_.addMethod(name,
                             xmlrpc_c::methodPtr(new FunctionMethod(signature, help, execute)));
         listed_.push_back({name, signature, help});
+    }
+
+    // log.get_<field> and log.set_<field>, for a text field of the station.
+    void addField(const std::string &field, const std::string &what,
+                  std::string (DoorStation::*get)() const,
+                  void (DoorStation::*set)(const std::string &))
+    {
+        add("log.get_" + field, "s:n", what,
+            [this, get](auto &, auto *r) { *r = xmlrpc_c::value_string((station_.*get)()); });
+        add("log.set_" + field, "n:s", "sets " + what, [this, set](auto &p, auto *r) {
+            const std::string text = p.getString(0);
+            p.verifyEnd(1);
+            (station_.*set)(text);
+            *r = xmlrpc_c::value_nil();
+        });
     }
 
     xmlrpc_c::value list() const
@@ -208,6 +209,10 @@ void LoggerDoor::readFrom(QTcpSocket *socket)
 {
     auto *deadline = socket->findChild<QTimer *>("deadline");
     for (;;) {
+        // A body still coming: its headers were read already.
+        const qint64 awaited = socket->property("awaited").toLongLong();
+        if (awaited > 0 && socket->bytesAvailable() < awaited)
+            return;
         // Bytes of the request under way wait in the socket until it is whole.
         const QByteArray waiting = socket->peek(MaxHeaderBytes + 4);
         const qsizetype headerEnd = waiting.indexOf("\r\n\r\n");
@@ -261,10 +266,12 @@ void LoggerDoor::readFrom(QTcpSocket *socket)
         }
         const qint64 whole = headerEnd + 4 + length;
         if (socket->bytesAvailable() < whole) {
+            socket->setProperty("awaited", whole);
             if (!deadline->isActive())
                 deadline->start(requestTimeoutMs_);
             return;
         }
+        socket->setProperty("awaited", 0);
         socket->read(headerEnd + 4);
         const QByteArray body = socket->read(length);
         deadline->stop();

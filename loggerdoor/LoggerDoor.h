@@ -57,7 +57,6 @@ public:
 
 private:
     class Methods;
-    struct Connection;
     void accept();
     void readFrom(QTcpSocket *socket);
 

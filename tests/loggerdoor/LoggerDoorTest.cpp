@@ -3,8 +3,6 @@
 // big or too slow refused without holding up the door.
 #include "LoggerDoor.h"
 
-#include <QCoreApplication>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTest>
